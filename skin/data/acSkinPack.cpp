@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -183,4 +184,19 @@ Bytes PackSkinArchive(const std::vector<TacArchiveEntry>& entries, int level) {
     out.insert(out.end(), packed.begin(), packed.begin() + static_cast<ptrdiff_t>(packedSize));
   }
   return out;
+}
+
+Bytes PackSkinDirectory(StringView directory, int level) {
+  std::vector<TacArchiveEntry> entries;
+  const String options = FindSkinFile(PathJoin(directory, u"Options.dat"));
+  if (options.empty()) {
+    throw EFOpenError(PathJoin(directory, u"Options.dat"), SystemErrorText(ENOENT));
+  }
+  entries.push_back({u"Options.dat", ReadWholeFile(options)});
+  for (const DirEntry& e : ListDirectory(directory)) {
+    if (e.isDirectory || e.name.empty() || e.name[0] == u'.') continue;
+    if (SameTextAscii(e.name, u"Options.dat")) continue;
+    entries.push_back({e.name, ReadWholeFile(PathJoin(directory, e.name))});
+  }
+  return PackSkinArchive(entries, level);
 }

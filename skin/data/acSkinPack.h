@@ -64,3 +64,7 @@ struct TacArchiveEntry {
   Bytes Data;
 };
 Bytes PackSkinArchive(const std::vector<TacArchiveEntry>& entries, int level = 9);
+// A skin directory as an archive: its "Options.dat" (found without regard to case) first, then
+// every other file in name order; sub-directories and names starting with '.' are left out.
+// Raises EFOpenError when the directory holds no options text.
+Bytes PackSkinDirectory(StringView directory, int level = 9);
