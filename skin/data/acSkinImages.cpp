@@ -286,6 +286,16 @@ std::vector<String> UniqueSections(const TMemIniFile& options) {
   return unique;
 }
 
+// The keys of a section once each, in text order (a repeated key reads as its first value).
+void UniqueKeys(const TMemIniFile& options, const String& section, std::vector<String>& keys) {
+  options.ReadSection(section, keys);
+  std::vector<String> unique;
+  for (String& k : keys) {
+    if (std::find(unique.begin(), unique.end(), k) == unique.end()) unique.push_back(std::move(k));
+  }
+  keys = std::move(unique);
+}
+
 TMemIniFile CommonDocument(const std::vector<String>& lines) {
   TMemIniFile doc;
   doc.SetCaseSensitive(true);
@@ -343,7 +353,7 @@ void LoadMaskImages(TacSkinContent& Content, const TMemIniFile& Options,
   TMaskLoader loader(Content, source);
   std::vector<String> keys;
   for (const String& section : UniqueSections(Options)) {
-    Options.ReadSection(section, keys);
+    UniqueKeys(Options, section, keys);
     for (const String& key : keys) {
       if (section == kGlobalInfo && key == u"MASTERBITMAP") continue;
       loader.Load(section, key, Options.ReadString(section, key, u""));
@@ -356,7 +366,7 @@ void LoadMaskImages(TacSkinContent& Content, const TMemIniFile& Options,
   const bool noMaster = Content.MasterBitmap->Empty();
   for (const String& section : UniqueSections(common)) {
     if (SameTextAscii(section, kGlobalInfo)) continue;
-    common.ReadSection(section, keys);
+    UniqueKeys(common, section, keys);
     for (const String& key : keys) {
       const String value = common.ReadString(section, key, u"");
       const bool hash = Contains(value, u"#");
@@ -376,7 +386,7 @@ void LoadPatternImages(TacSkinContent& Content, const TMemIniFile& Options,
   std::vector<String> keys;
   auto loadAll = [&](const TMemIniFile& doc, const TPictureSource& source) {
     for (const String& section : UniqueSections(doc)) {
-      doc.ReadSection(section, keys);
+      UniqueKeys(doc, section, keys);
       for (const String& key : keys) {
         const String value = UpperCaseAscii(doc.ReadString(section, key, u"-"));
         if (IsJpegName(value)) LoadJpeg(Content, source, section, key, value);

@@ -184,4 +184,22 @@ TEST(SkinArchive, LoadFromFile) {
   EXPECT_EQ(fresh, nullptr);
 }
 
+TEST(SkinArchive, PackingADirectory) {
+  skintest::TempDir dir;
+  skintest::WriteFile(dir / u"b.png", Text("b"));
+  skintest::WriteFile(dir / u"OPTIONS.DAT", kOptions);
+  skintest::WriteFile(dir / u"A.bmp", Text("a"));
+  skintest::WriteFile(dir / u".hidden", Text("h"));
+  ASSERT_TRUE(ForceDirectories(dir / u"sub"));
+  const Bytes archive = PackSkinDirectory(dir.Path);
+  // The options text comes first, under its canonical name.
+  EXPECT_EQ(Bytes(archive.begin() + 12, archive.begin() + 23), Text("Options.dat"));
+  auto conv = ReadSkinArchive(std::span<const uint8_t>(archive));
+  EXPECT_EQ(*conv->Options, kOptions);
+  ASSERT_EQ(conv->Files.size(), 2u);
+  EXPECT_EQ(conv->Files[0].FileName, u"A.bmp");
+  EXPECT_EQ(conv->Files[1].FileName, u"b.png");
+  EXPECT_THROW(PackSkinDirectory(dir / u"sub"), EFOpenError);
+}
+
 }  // namespace

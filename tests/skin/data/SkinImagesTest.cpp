@@ -153,9 +153,10 @@ TEST(SkinImages, MalformedFixedLayoutsAbortTheLoad) {
 
 TEST(SkinImages, OldStyleBorderFiles) {
   const TacSkinContent c = FromArchive(
-      "[Btn]\nBordersMask=border.bmp\nNA=N/A\nNUM=15461355\n",
+      "[Btn]\nBordersMask=border.bmp\nNA=N/A\nNUM=15461355\nBordersMask=@0000@0000@0001@0001@1@0\n"
+      "[Btn]\nOTHER=border.bmp\n",
       {{u"Border.BMP", MakeBmp(90, 60, [](int, int) { return Solid(0, 0, 0); })}});
-  ASSERT_EQ(c.ma.size(), 1u);
+  ASSERT_EQ(c.ma.size(), 1u);  // a repeated key or section reads as its first occurrence
   ExpectGeometry(Mask(c, u"BTN", u"BORDERSMASK"),
                  {{0, 0, 90, 60}, 3, 1, 0, 0, itisaBorder, 10, 10, 10, 10}, "border.bmp");
 }
