@@ -1,0 +1,1 @@
+#include "skin/render/sAlphaGraph.h"
