@@ -94,6 +94,40 @@ void TacFast32::SetPixelColor(int x, int y, uint32_t colour) const {
 // ---------------------------------------------------------------------------------------------
 // Fills and frames
 
+namespace {
+
+// A brush that is deleted however the scope is left.
+class TSolidBrush {
+ public:
+  explicit TSolidBrush(TColor colour) : FBrush(win::CreateSolidBrush(ColorToRGB(colour))) {}
+  ~TSolidBrush() { win::DeleteObject(FBrush); }
+  TSolidBrush(const TSolidBrush&) = delete;
+  TSolidBrush& operator=(const TSolidBrush&) = delete;
+  win::HBRUSH Handle() const { return FBrush; }
+
+ private:
+  win::HBRUSH FBrush;
+};
+
+}  // namespace
+
+void SolidFill(win::HDC dc, win::RECT rect, TColor colour) {
+  if (!dc) return;
+  const TSolidBrush brush(colour);
+  win::FillRect(dc, &rect, brush.Handle());
+}
+
+void SolidFrame(win::HDC dc, win::RECT r, int wl, TColor colour, int wb, int wr, int wt) {
+  if (!dc) return;
+  const TSolidBrush brush(colour);
+  const win::RECT strips[4] = {{r.left, r.top, r.right, r.top + wt},
+                               {r.left, r.top + wt, r.left + wl, r.bottom},
+                               {r.left + wl, r.bottom - wb, r.right, r.bottom},
+                               {r.right - wr, r.top + wt, r.right, r.bottom - wb}};
+  for (const win::RECT& strip : strips)
+    if (strip.left < strip.right && strip.top < strip.bottom) win::FillRect(dc, &strip, brush.Handle());
+}
+
 void FillRect32(win::Bitmap* bitmap, win::RECT rect, TColor colour) {
   TacFast32 fast;
   if (fast.Attach(bitmap)) fast.FillRect(rect, ResolvedPixel(colour));
@@ -367,6 +401,43 @@ void PutPixels(win::Bitmap* bitmap, int y, int x0, int x1, uint32_t px) {
   }
 }
 
+// Mode 2: five vertices (the corners and the centre) and four triangles between them.
+void PaintTriangles(win::Bitmap* bitmap, const win::RECT& r, const TsGradArray& gradient) {
+  Bitmap converted;
+  Bitmap* target = bitmap;
+  if (bitmap->Format() != PixelFormat::Bgra32) {
+    converted = bitmap->ConvertedTo(PixelFormat::Bgra32);
+    target = &converted;
+  }
+  const win::POINT corners[5] = {{r.left, r.top},
+                                 {r.Width() / 2 + r.left, r.Height() / 2 + r.top},
+                                 {r.right, r.top},
+                                 {r.right, r.bottom},
+                                 {r.left, r.bottom}};
+  win::TRIVERTEX vertices[5];
+  for (size_t i = 0; i < 5; ++i) {
+    // A missing band repeats the colour before it.
+    const uint32_t c = ColorToRGB(gradient[std::min(i, gradient.size() - 1)].Color1);
+    vertices[i].x = corners[i].x;
+    vertices[i].y = corners[i].y;
+    vertices[i].Red = win::COLOR16(win::GetRValue(c) << 8);
+    vertices[i].Green = win::COLOR16(win::GetGValue(c) << 8);
+    vertices[i].Blue = win::COLOR16(win::GetBValue(c) << 8);
+    vertices[i].Alpha = 0xFF00;
+  }
+  const win::GRADIENT_TRIANGLE triangles[4] = {{0, 1, 2}, {1, 2, 3}, {0, 1, 4}, {4, 1, 3}};
+  const win::HDC dc = win::CreateDCForSurface(target, {0, 0}, {r});
+  if (!dc) return;
+  win::GradientFill(dc, vertices, 5, triangles, 4, win::GRADIENT_FILL_TRIANGLE);
+  win::DeleteDC(dc);
+  if (target == bitmap) return;
+  // Back into the 24-bit picture.
+  for (int y = r.top; y < r.bottom; ++y) {
+    const uint32_t* s = Row32(target, y);
+    for (int x = r.left; x < r.right; ++x) PutPixels(bitmap, y, x, x + 1, s[x]);
+  }
+}
+
 }  // namespace
 
 void PaintGradient(win::Bitmap* bitmap, win::RECT rect, const TsGradArray& gradient) {
@@ -394,6 +465,9 @@ void PaintGradient(win::Bitmap* bitmap, win::RECT rect, const TsGradArray& gradi
       }
       break;
     }
+    case 2:
+      PaintTriangles(bitmap, rect, gradient);
+      break;
     default:
       break;
   }

@@ -16,6 +16,7 @@
 #include "platform/base/Geometry.h"
 #include "platform/base/Strings.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Gdi.h"
 
 // The key colour as a whole pixel value: magenta with a zero alpha byte. Magenta with any other
 // alpha is an ordinary colour.
@@ -65,9 +66,16 @@ class TacFast32 {
   void SetPixelColor(int x, int y, uint32_t colour) const;
 };
 
+// Fills through a device context with a solid brush of the (resolved) colour; the brush is
+// freed on every path and the context's state is left as it was.
+void SolidFill(win::HDC dc, win::RECT rect, TColor colour);
+// Four strips: top (Left, Top, Right, Top + wt), left (Left, Top + wt, Left + wl, Bottom),
+// bottom (Left + wl, Bottom - wb, Right, Bottom), right (Right - wr, Top + wt, Right, Bottom - wb).
+void SolidFrame(win::HDC dc, win::RECT rect, int wl, TColor colour, int wb, int wr, int wt);
+
 // Fills the rectangle (clipped) with the colour at alpha 255; nothing when Attach fails.
 void FillRect32(win::Bitmap* bitmap, win::RECT rect, TColor colour);
-// Four strips: top wt high, left wl wide, bottom wb high, right wr wide.
+// SolidFrame's four strips on a 32-bit bitmap.
 void SolidFrame32(win::Bitmap* bitmap, win::RECT rect, int wl, TColor colour, int wb, int wr,
                   int wt);
 // Writes alpha into every pixel of the rectangle (clipped); with skipKey kKeyPixel pixels are
@@ -112,7 +120,7 @@ using TsGradArray = std::vector<TsGradPie>;
 // "c1;c2;percent;mode1;mode2;..." -> one band per five words; fewer than five words give none.
 // A word that is not an integer raises EConvertError.
 TsGradArray ParseGradientData(StringView text);
-// Modes 0 and 1 on 24- and 32-bit bitmaps.
+// On 24- and 32-bit bitmaps; mode 2 fills four triangles between the corners and the centre.
 void PaintGradient(win::Bitmap* bitmap, win::RECT rect, const TsGradArray& gradient);
 // Gradient (modes 0 and 1) and a texture tile mixed in one pass:
 // (weight*(t - g) + g*256) >> 8 per channel, alpha 255.

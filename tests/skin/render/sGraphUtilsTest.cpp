@@ -49,6 +49,28 @@ TEST(SolidFrame32, FourStrips) {
       EXPECT_EQ(Get(b, x, y) != 0, expected[y][x] == '#') << x << "," << y;
 }
 
+TEST(SolidFill, DrawsThroughTheContextWithResolvedColours) {
+  Bitmap b = Filled(6, 6, 0);
+  const win::HDC dc = win::CreateDCForSurface(&b, {0, 0}, {win::Rect(0, 0, 6, 6)});
+  win::SetViewportOrgEx(dc, 1, 1, nullptr);
+  SolidFill(dc, {0, 0, 2, 2}, clBtnShadow);
+  EXPECT_EQ(Get(b, 0, 0), 0u);
+  EXPECT_EQ(Get(b, 2, 2), ColorToPixel(TColor(win::GetSysColor(win::COLOR_BTNSHADOW))) | kOpaque);
+  EXPECT_EQ(Get(b, 3, 3), 0u);
+  win::POINT origin;
+  win::GetViewportOrgEx(dc, &origin);
+  EXPECT_EQ(origin, (win::POINT{1, 1}));
+
+  Bitmap frame(5, 5);
+  const win::HDC fdc = win::CreateDCForSurface(&frame, {0, 0}, {win::Rect(0, 0, 5, 5)});
+  SolidFrame(fdc, {0, 0, 5, 5}, 1, clWhite, 2, 1, 1);
+  const char* expected[] = {"#####", "#...#", "#...#", "#####", "#####"};
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x) EXPECT_EQ(Get(frame, x, y) != 0, expected[y][x] == '#') << x << "," << y;
+  win::DeleteDC(dc);
+  win::DeleteDC(fdc);
+}
+
 TEST(SetRectAlpha, SkipsOnlyTheWholeKeyValue) {
   Bitmap b = Filled(3, 2, 0x00102030);
   Put(b, 0, 0, kKeyPixel);
@@ -224,6 +246,36 @@ TEST(PaintGradient, ClipsAndIgnoresOtherModes) {
   PaintGradient(&same, {0, 0, 4, 4}, {});
   PaintGradient(&same, {2, 2, 2, 4}, Bands({{0xFF, 0xFF, 100, 0, 0}}));
   EXPECT_TRUE(SamePixels(same, Filled(4, 4, 0x11111111)));
+}
+
+TEST(PaintGradient, TrianglesBetweenCornersAndCentre) {
+  // One band: every vertex repeats its colour, so the rectangle is one plain colour.
+  Bitmap plain = Filled(8, 8, 0x11111111);
+  PaintGradient(&plain, {1, 2, 7, 9}, Bands({{0x203040, 0, 100, 2, 0}}));
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x)
+      EXPECT_EQ(Get(plain, x, y), (x >= 1 && x < 7 && y >= 2) ? 0xFF403020u : 0x11111111u) << x << "," << y;
+  // Five bands: top-left, centre, top-right, bottom-right, bottom-left.
+  const TsGradArray five = Bands({{0x0000FF, 0, 0, 2, 0}, {0xFFFFFF, 0, 0, 0, 0}, {0x00FF00, 0, 0, 0, 0},
+                                  {0xFF0000, 0, 0, 0, 0}, {0x000000, 0, 0, 0, 0}});
+  Bitmap b32(21, 21), b24(21, 21, PixelFormat::Bgr24);
+  PaintGradient(&b32, {0, 0, 21, 21}, five);
+  PaintGradient(&b24, {0, 0, 21, 21}, five);
+  auto near = [](uint32_t px, uint32_t expected) {
+    for (int c = 0; c < 3; ++c)
+      if (std::abs(Ch(px, c) - Ch(expected, c)) > 30) return false;
+    return true;
+  };
+  EXPECT_TRUE(near(Get(b32, 0, 0), 0xFF0000)) << std::hex << Get(b32, 0, 0);      // red
+  EXPECT_TRUE(near(Get(b32, 10, 10), 0xFFFFFF)) << std::hex << Get(b32, 10, 10);  // white
+  EXPECT_TRUE(near(Get(b32, 20, 0), 0x00FF00)) << std::hex << Get(b32, 20, 0);    // green
+  EXPECT_TRUE(near(Get(b32, 20, 20), 0x0000FF)) << std::hex << Get(b32, 20, 20);  // blue
+  EXPECT_TRUE(near(Get(b32, 0, 20), 0x000000)) << std::hex << Get(b32, 0, 20);    // black
+  for (int y = 0; y < 21; ++y)
+    for (int x = 0; x < 21; ++x) {
+      ASSERT_EQ(Get(b32, x, y) >> 24, 0xFFu) << x << "," << y;  // no pixel missed
+      for (int c = 0; c < 3; ++c) ASSERT_EQ(b24.Row(y)[3 * x + c], Ch(Get(b32, x, y), c));
+    }
 }
 
 TEST(PaintGradient, HorizontalBandsOn32And24Bits) {
