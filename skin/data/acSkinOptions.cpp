@@ -26,6 +26,16 @@ String NextAncestor(const TMemIniFile& Options, const String& section,
   return parent;
 }
 
+// A gradient text that does not parse paints as no gradient, like "N/A", rather than taking the
+// whole skin down with it.
+TsGradArray ParseGradient(const String& text) {
+  try {
+    return ParseGradientData(text);
+  } catch (const EConvertError&) {
+    return {};
+  }
+}
+
 int16_t Low16(int32_t v) { return static_cast<int16_t>(v); }
 
 int16_t StrictInt(const TMemIniFile& Options, StringView key, StringView def) {
@@ -93,8 +103,11 @@ void ReadHotKeys(TsGeneralData& d, const TKeyReader& k) {
   d.HotGradientPercent = Percent(k.Int(u"HOTGRADIENTPERCENT", 0));
   d.HotGradientData = k.Str(u"HOTGRADIENTDATA", u"");
   d.HotImagePercent = Percent(k.Int(u"HOTIMAGEPERCENT", 0));
-  // The gradient text stays as written; its pieces are parsed by the drawing layer.
-  if (d.HotGradientData.size() < 2) d.HotGradientPercent = 0;
+  if (d.HotGradientData.size() < 2) {
+    d.HotGradientPercent = 0;
+  } else {
+    d.HotGradientArray = ParseGradient(d.HotGradientData);
+  }
 }
 
 void ReadSectionKeys(TsGeneralData& d, const TKeyReader& k) {
@@ -117,7 +130,11 @@ void ReadSectionKeys(TsGeneralData& d, const TKeyReader& k) {
   d.FadingIterations = k.Int(u"FADINGITERATIONS", 5);
   d.GlowColor = ConvertSkinColor(k.Int(u"GCOL", 0xFFFFFF));
   d.GlowSize = uint8_t(k.Int(u"GSIZE", 0));
-  if (d.GradientData.size() < 2) d.GradientPercent = 0;
+  if (d.GradientData.size() < 2) {
+    d.GradientPercent = 0;
+  } else {
+    d.GradientArray = ParseGradient(d.GradientData);
+  }
 }
 
 // A common section's keys: its own value, else the parent record's field, else the default.

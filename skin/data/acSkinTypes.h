@@ -11,6 +11,7 @@
 #include "platform/base/Files.h"
 #include "platform/base/Geometry.h"
 #include "platform/graphics/Bitmap.h"
+#include "skin/render/sGraphUtils.h"
 
 class TsSkinManager;
 
@@ -24,18 +25,6 @@ struct TsFontColor {
   friend bool operator==(const TsFontColor&, const TsFontColor&) = default;
 };
 
-// One piece of a gradient.
-struct TsGradPie {
-  TColor Color1 = 0;
-  TColor Color2 = 0;
-  int Percent = 0;
-  int Mode1 = 0;
-  int Mode2 = 0;
-  friend bool operator==(const TsGradPie&, const TsGradPie&) = default;
-};
-
-using TsGradArray = std::vector<TsGradPie>;
-
 // The visual properties of one state.
 struct TsGenState {
   TColor Color = 0;
@@ -47,7 +36,6 @@ struct TsGenState {
   TColor GlowColor = 0;
   uint8_t GlowSize = 0;
   int Transparency = 0;
-  friend bool operator==(const TsGenState&, const TsGenState&) = default;
 };
 
 using TsProps = std::array<TsGenState, 2>;

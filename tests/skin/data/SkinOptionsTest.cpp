@@ -26,6 +26,18 @@ const TsGeneralData& Section(const TacSkinContent& c, StringView name) {
   return c.gd.at(size_t(i < 0 ? 0 : i));
 }
 
+void ExpectSameState(const TsGenState& a, const TsGenState& b) {
+  EXPECT_EQ(a.Color, b.Color);
+  EXPECT_EQ(a.FontColor, b.FontColor);
+  EXPECT_EQ(a.GradientPercent, b.GradientPercent);
+  EXPECT_EQ(a.GradientData, b.GradientData);
+  EXPECT_EQ(a.GradientArray.size(), b.GradientArray.size());
+  EXPECT_EQ(a.ImagePercent, b.ImagePercent);
+  EXPECT_EQ(a.GlowColor, b.GlowColor);
+  EXPECT_EQ(a.GlowSize, b.GlowSize);
+  EXPECT_EQ(a.Transparency, b.Transparency);
+}
+
 const TColor kButtonFace = TColor(win::GetSysColor(win::COLOR_BTNFACE));
 
 TEST(SkinOptions, Inheritance) {
@@ -113,12 +125,31 @@ TEST(SkinOptions, HotStateOnlyWithTwoOrMoreStates) {
   const TsGeneralData& one = Section(c, u"One");
   EXPECT_EQ(one.HotColor, 0);
   EXPECT_EQ(one.HotFontColor, TsFontColor{});
-  EXPECT_EQ(one.Props[1], one.Props[0]);
+  ExpectSameState(one.Props[1], one.Props[0]);
   const TsGeneralData& two = Section(c, u"Two");
   EXPECT_EQ(two.HotColor, 255);
   EXPECT_EQ(two.Props[1].Color, 255);
   EXPECT_EQ(two.Props[1].FontColor, (TsFontColor{7, 3, -1, -1, -1}));
   EXPECT_EQ(two.Props[0].Color, 10);
+}
+
+TEST(SkinOptions, GradientsAreParsedForBothStates) {
+  const TacSkinContent c = Sections(
+      "[G]\nGRADIENTPERCENT=60\nGRADIENTDATA=255;65280;100;1;0\nSTATES=2\n"
+      "HOTGRADIENTPERCENT=30\nHOTGRADIENTDATA=1;2;50;0;0;3;4;50;0;0\n"
+      "[Bad]\nGRADIENTPERCENT=60\nGRADIENTDATA=red;green;100;1;0\n");
+  const TsGeneralData& g = Section(c, u"G");
+  ASSERT_EQ(g.GradientArray.size(), 1u);
+  EXPECT_EQ(g.GradientArray[0].Color1, 255);
+  EXPECT_EQ(g.GradientArray[0].Color2, 65280);
+  EXPECT_EQ(g.GradientArray[0].Mode1, 1);
+  EXPECT_EQ(g.Props[0].GradientArray.size(), 1u);
+  EXPECT_EQ(g.HotGradientArray.size(), 2u);
+  EXPECT_EQ(g.Props[1].GradientArray.size(), 2u);
+  EXPECT_EQ(g.Props[1].GradientPercent, 30);
+  // A gradient that does not parse paints as none; the skin still loads.
+  EXPECT_TRUE(Section(c, u"Bad").GradientArray.empty());
+  EXPECT_EQ(Section(c, u"Bad").GradientPercent, 60);
 }
 
 TEST(SkinOptions, GlobalInfo) {
