@@ -27,7 +27,7 @@ TsStoredSkin& TsStoredSkins::Add() {
 }
 
 void TsStoredSkins::Delete(int index) {
-  FItems.erase(FItems.begin() + index);
+  if (index >= 0 && index < Count()) FItems.erase(FItems.begin() + index);
 }
 
 int TsStoredSkins::IndexOf(StringView SkinName) const {
@@ -54,6 +54,7 @@ void ExtractInternalSkin(const TsStoredSkins& skins, StringView NameOfSkin, Stri
 
 void ExtractByIndex(const TsStoredSkins& skins, int Index, StringView DestDir,
                     const TShowErrorBox& showError) {
+  if (Index < 0 || Index >= skins.Count()) return;
   const String dir = EnsureDirSlash(DestDir);
   if (!DirectoryExists(dir) && !ForceDirectories(dir)) {
     showError(u"Directory " + dir + u" creation error.");

@@ -48,7 +48,7 @@ class TsStoredSkins {
   int Count() const { return static_cast<int>(FItems.size()); }
   TsStoredSkin& Items(int index) { return *FItems.at(size_t(index)); }
   const TsStoredSkin& Items(int index) const { return *FItems.at(size_t(index)); }
-  void Delete(int index);
+  void Delete(int index);  // an index outside the collection is ignored
   void Clear() { FItems.clear(); }
   // The first skin whose Name equals SkinName exactly; -1 when none.
   int IndexOf(StringView SkinName) const;
@@ -67,7 +67,8 @@ using TShowErrorBox = std::function<void(StringView message)>;
 // exists." or "Skin does not exists." through showError.
 void ExtractInternalSkin(const TsStoredSkins& skins, StringView NameOfSkin, StringView DestDir,
                          const TShowErrorBox& showError);
-// Saves one built-in skin as DestDir + Name + " extracted.asz", creating DestDir when needed.
+// Saves one built-in skin as DestDir + Name + " extracted.asz", creating DestDir when needed;
+// an index outside the collection saves nothing.
 void ExtractByIndex(const TsStoredSkins& skins, int Index, StringView DestDir,
                     const TShowErrorBox& showError);
 

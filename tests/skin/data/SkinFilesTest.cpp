@@ -146,6 +146,9 @@ TEST(StoredSkins, Extraction) {
   ExtractByIndex(skins, 0, dir / u"new/sub", show);
   EXPECT_TRUE(errors.empty());
   EXPECT_EQ(ReadWholeFile(dir / u"new/sub/VarnelWhite (internal) extracted.asz"), s.PackedData);
+  ExtractByIndex(skins, 1, dir / u"other", show);  // no such skin: nothing happens
+  EXPECT_TRUE(errors.empty());
+  EXPECT_FALSE(DirectoryExists(dir / u"other"));
   skintest::WriteFile(dir / u"file", Text("x"));
   ExtractByIndex(skins, 0, dir / u"file/sub", show);
   ASSERT_EQ(errors.size(), 1u);
