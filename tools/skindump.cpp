@@ -68,6 +68,7 @@ void PrintSections(const TacSkinContent& c) {
 }
 
 void PrintPictures(TacSkinContent& c) {
+  const win::Bitmap* master = c.MasterBitmap.get();
   std::printf("Pictures (%zu):\n", c.ma.size());
   for (size_t i = 0; i < c.ma.size(); ++i) {
     const int index = int(i);
@@ -83,6 +84,9 @@ void PrintPictures(TacSkinContent& c) {
                 m.BorderWidth, m.DrawMode);
     if (m.Bmp) {
       std::printf(" own bitmap %dx%d\n", m.Bmp->Width(), m.Bmp->Height());
+    } else if (!master || m.R.left < 0 || m.R.top < 0 || m.R.right > master->Width() ||
+               m.R.bottom > master->Height() || m.R.right < m.R.left || m.R.bottom < m.R.top) {
+      std::printf(" in master, OUTSIDE the master bitmap\n");
     } else {
       std::printf(" in master\n");
     }

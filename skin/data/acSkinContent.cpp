@@ -1,6 +1,7 @@
 #include "skin/data/acSkinContent.h"
 
 #include <cerrno>
+#include <cstdint>
 
 #include "platform/base/Errors.h"
 #include "platform/framework/IniFiles.h"
@@ -125,11 +126,19 @@ void TacSkinContent::InitMaskIndexes() {
   }
 }
 
+namespace {
+
+// The 16-bit fields cannot hold every index; one that does not fit counts as absent rather than
+// wrapping round to some other picture.
+int16_t Index16(int index) { return index > INT16_MAX ? int16_t(-1) : int16_t(index); }
+
+}  // namespace
+
 void TacSkinContent::InitConstantIndexes() {
   TConstantSkinData& c = ConstData;
-  auto section = [this](StringView s) { return int16_t(GetSkinIndex(s)); };
+  auto section = [this](StringView s) { return Index16(GetSkinIndex(s)); };
   auto mask = [this](StringView s, StringView k) {
-    return int16_t(GetMaskIndex(GetSkinIndex(s), s, k));
+    return Index16(GetMaskIndex(GetSkinIndex(s), s, k));
   };
   c.IndexGLobalInfo = section(u"GLOBALINFO");
   c.ExBorder = mask(u"GLOBALINFO", u"EXBORDER");

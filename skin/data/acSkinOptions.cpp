@@ -1,6 +1,7 @@
 #include "skin/data/acSkinOptions.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "platform/base/Errors.h"
 
@@ -309,6 +310,7 @@ void LoadAllGeneralData(TacSkinContent& Content, const TMemIniFile& Options,
     Content.gd.push_back(std::move(d));
   }
   if (!CommonSections.empty()) MergeCommonSections(Content, Options, CommonSections);
-  Content.ConstData.IndexGLobalInfo = static_cast<int16_t>(Content.GetSkinIndex(kGlobalInfo));
+  const int globalInfo = Content.GetSkinIndex(kGlobalInfo);
+  Content.ConstData.IndexGLobalInfo = globalInfo > INT16_MAX ? int16_t(-1) : int16_t(globalInfo);
   Content.InitMaskIndexes();
 }
