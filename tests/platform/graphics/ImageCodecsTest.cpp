@@ -347,7 +347,7 @@ TEST(DecodePng, MalformedFilesRaiseEInvalidGraphic) {
 // --- JPEG --------------------------------------------------------------------------------
 
 Bytes MakeJpeg(int w, int h, int components, J_COLOR_SPACE space, uint8_t c0, uint8_t c1 = 0, uint8_t c2 = 0,
-               bool progressive = false) {
+               bool progressive = false, uint8_t c3 = 0) {
   jpeg_compress_struct cinfo;
   jpeg_error_mgr err;
   cinfo.err = jpeg_std_error(&err);
@@ -365,7 +365,7 @@ Bytes MakeJpeg(int w, int h, int components, J_COLOR_SPACE space, uint8_t c0, ui
   jpeg_start_compress(&cinfo, TRUE);
   Bytes row(size_t(w) * components);
   for (int x = 0; x < w; ++x) {
-    const uint8_t v[3] = {c0, c1, c2};
+    const uint8_t v[4] = {c0, c1, c2, c3};
     for (int c = 0; c < components; ++c) row[x * components + c] = v[c];
   }
   while (cinfo.next_scanline < cinfo.image_height) {
@@ -399,6 +399,10 @@ TEST(DecodeJpeg, GreyAndColourGiveOpaqueBgra) {
     ASSERT_EQ(c.Width(), 17);
     ExpectNear(c.Pixel32(16, 4), 10, 40, 200);
   }
+
+  // libjpeg marks CMYK files as Adobe's, whose channels are stored inverted (255 = no ink).
+  const Bytes cmyk = MakeJpeg(8, 8, 4, JCS_CMYK, 200, 100, 50, false, 255);
+  ExpectNear(win::DecodeJpeg(cmyk.data(), cmyk.size()).Pixel32(3, 3), 50, 100, 200);
 }
 
 TEST(DecodeJpeg, MalformedFilesRaiseEInvalidGraphic) {
