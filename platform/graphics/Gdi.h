@@ -5,3 +5,5 @@
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/GdiObjects.h"
 #include "platform/graphics/Region.h"
+#include "platform/graphics/Drawing.h"
+#include "platform/graphics/Icons.h"

@@ -16,7 +16,9 @@ constexpr uintptr_t kHandleStep = 16;
 
 struct HandleTable {
   std::unordered_map<uintptr_t, std::shared_ptr<GdiObject>> FObjects;
-  uintptr_t FNextId = 1;
+  // Starting high keeps handles apart from the small integers some calls accept in their place
+  // (a system colour index + 1 as a brush).
+  uintptr_t FNextId = 0x100;
 };
 
 HandleTable& Table() {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/graphics/Gdi.h"
+#include "tests/platform/graphics/GdiTestUtil.h"
 
 namespace win {
 namespace {
@@ -10,18 +10,6 @@ std::vector<RECT> ClipRects(HDC dc, RECT deviceRect = RECT{-1000, -1000, 1000, 1
   LookupDC(dc)->ForEachClipRect(deviceRect, [&](const RECT& r) { out.push_back(r); });
   return out;
 }
-
-struct MemoryDC {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HBITMAP bitmap;
-  HGDIOBJ old;
-  MemoryDC(int w, int h) : bitmap(CreateCompatibleBitmap(nullptr, w, h)), old(SelectObject(dc, bitmap)) {}
-  ~MemoryDC() {
-    SelectObject(dc, old);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-};
 
 TEST(DeviceContext, SelectReturnsPreviousAndKeepsDeletedObjectsAlive) {
   HDC dc = CreateCompatibleDC(nullptr);
