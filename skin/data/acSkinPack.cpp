@@ -136,6 +136,10 @@ const TacImageItem* TacSkinConvertor::FindImage(StringView name) const {
 void ReadSkinArchive(std::unique_ptr<TacSkinConvertor>& Convertor) {
   if (!Convertor) BadArchive();
   try {
+    // What a previous parse left behind would otherwise mix with this archive's entries.
+    Convertor->Files.clear();
+    Convertor->Options.reset();
+    Convertor->ImageCount = 0;
     std::span<const uint8_t> data;
     if (Convertor->PackedData) data = *Convertor->PackedData;
     ParseArchive(data, *Convertor);

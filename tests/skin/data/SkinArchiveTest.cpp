@@ -173,6 +173,11 @@ TEST(SkinArchive, LoadFromFile) {
   EXPECT_EQ(conv->ImageCount, 1);
   ASSERT_TRUE(conv->PackedData);
   EXPECT_EQ(*conv->PackedData, archive);
+  // Reading the same convertor again gives this archive's entries, not those plus the last ones.
+  ReadSkinArchive(conv);
+  ASSERT_TRUE(conv);
+  EXPECT_EQ(conv->ImageCount, 1);
+  EXPECT_EQ(conv->Files.size(), 1u);
   std::unique_ptr<TacSkinConvertor> fresh;
   LoadSkinArchiveFile(dir / u"Blue.asz", fresh, true);
   ASSERT_TRUE(fresh);
