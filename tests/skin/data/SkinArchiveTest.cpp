@@ -205,6 +205,14 @@ TEST(SkinArchive, PackingADirectory) {
   EXPECT_EQ(conv->Files[0].FileName, u"A.bmp");
   EXPECT_EQ(conv->Files[1].FileName, u"b.png");
   EXPECT_THROW(PackSkinDirectory(dir / u"sub"), EFOpenError);
+
+  // What the reader would refuse or misname is not written at all.
+  const std::vector<TacArchiveEntry> refused[] = {
+      {{u"Options.dat", kOptions}, {u"\u0416.bmp", Text("x")}},
+      {{u"Options.dat", Bytes(size_t(kMaxArchiveEntrySize) + 1)}},
+  };
+  for (const auto& entries : refused) EXPECT_THROW(PackSkinArchive(entries), EConvertError);
+  EXPECT_NO_THROW(PackSkinArchive({{u"Options.dat", kOptions}, {u"Caf\u00e9.bmp", Text("x")}}));
 }
 
 }  // namespace
