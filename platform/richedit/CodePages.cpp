@@ -1,5 +1,6 @@
 #include "platform/richedit/CodePages.h"
 
+#include <errno.h>
 #include <iconv.h>
 
 #include <string>
@@ -12,6 +13,17 @@ struct TCodePageDecoder::TPage {
 
   ~TPage() {
     if (Converter != iconv_t(-1)) iconv_close(Converter);
+  }
+
+  // True when the byte alone is an incomplete sequence of the page.
+  bool StartsSequence(char byte) const {
+    char in[1] = {byte};
+    char out[8];
+    char* inPtr = in;
+    char* outPtr = out;
+    size_t inLeft = 1, outLeft = sizeof out;
+    iconv(Converter, nullptr, nullptr, nullptr, nullptr);
+    return iconv(Converter, &inPtr, &inLeft, &outPtr, &outLeft) == size_t(-1) && errno == EINVAL;
   }
 
   // Converts bytes to one UTF-16 unit; U+FFFD when the page has no single character for them.
@@ -67,13 +79,7 @@ const TCodePageDecoder::TPage& TCodePageDecoder::Page(int codePage) {
       for (int b = 0x80; b < 0x100; ++b) {
         const char byte = char(b);
         char16_t c = page->Convert(&byte, 1);
-        if (page->DoubleByte && c == u'\uFFFD') {
-          // A byte that cannot stand alone but starts a pair with some trail byte is a lead byte.
-          const char pair[2] = {byte, char(0x80)};
-          const char pair2[2] = {byte, char(0x40)};
-          page->LeadByte[size_t(b)] =
-              page->Convert(pair, 2) != u'\uFFFD' || page->Convert(pair2, 2) != u'\uFFFD';
-        }
+        if (page->DoubleByte && c == u'\uFFFD') page->LeadByte[size_t(b)] = page->StartsSequence(byte);
         page->High[size_t(b - 0x80)] = c;
       }
     }

@@ -457,7 +457,7 @@ void TRtfReader::ControlWord(std::string_view w, bool hasParam, int param) {
   if (w == "line") { EmitChar(u'\u000B'); return; }
   if (w == "tab" || w == "cell") { EmitChar(u'\t'); return; }
   if (w == "u" && hasParam) {
-    EmitChar(char16_t(param < 0 ? param + 65536 : param));
+    EmitChar(param < -32768 || param > 65535 ? u'\uFFFD' : char16_t(param < 0 ? param + 65536 : param));
     FPendingSkip = FState.SkipAfterUnicode;
     return;
   }
