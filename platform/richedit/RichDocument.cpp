@@ -767,6 +767,12 @@ void TRichDocument::Load(TRichContent content) {
 void TRichDocument::SetDefaultCharFormat(const TCharFormat& format) {
   FDefaultFormat = TCharFormat();
   ApplyCharFormat(FDefaultFormat, format, cfmAll);
+  if (Length() > 0) return;
+  // An empty document takes the new default at once: typing and the paragraph mark use it.
+  TFragment mark = Extract(0, 1, false);
+  mark.Runs = {TRun{1, FCharFormats.Intern(FDefaultFormat)}};
+  RestyleRaw(0, mark);
+  FInsertFormat = mark.Runs[0].Format;
 }
 
 void TRichDocument::SetTextLimit(int limit) { FTextLimit = std::clamp(limit, 1, kDefaultTextLimit); }
@@ -785,6 +791,7 @@ bool TRichDocument::Undo() {
   BeginUpdate();
   for (auto it = step.Actions.rbegin(); it != step.Actions.rend(); ++it) ApplyAction(*it, true);
   SetSelectionRaw(step.SelStartBefore, step.SelLengthBefore);
+  UpdateInsertionFormat();
   FRedo.push_back(std::move(step));
   EndUpdate();
   return true;
@@ -799,6 +806,7 @@ bool TRichDocument::Redo() {
   BeginUpdate();
   for (const TAction& a : step.Actions) ApplyAction(a, false);
   SetSelectionRaw(step.SelStartAfter, step.SelLengthAfter);
+  UpdateInsertionFormat();
   FUndo.push_back(std::move(step));
   EndUpdate();
   return true;

@@ -77,7 +77,9 @@ class TRichDocument {
   int ParagraphEnd(int paragraph) const;          // position of its break, or Length() for the last
   const TParaFormat& ParagraphFormat(int paragraph) const;
 
-  const TCharFormat& CharFormatAt(int position) const;  // of the character at position
+  // The format of the character at position (at Length(), the paragraph mark's). References to
+  // formats stay valid until the next change of the document.
+  const TCharFormat& CharFormatAt(int position) const;
   // Calls visit for consecutive pieces covering [start, start + length), each in one format.
   void VisitPieces(int start, int length, const std::function<void(const TPieceView&)>& visit) const;
 
@@ -119,7 +121,8 @@ class TRichDocument {
   void Clear();
   // Replaces the whole document with content (from a reader). Empties the history, selects 0,0.
   void Load(TRichContent content);
-  // The character format used for text without one and by Clear.
+  // The character format used for text without one and by Clear; an empty document takes it at
+  // once (no change, no modified flag).
   void SetDefaultCharFormat(const TCharFormat& format);
   const TCharFormat& DefaultCharFormat() const { return FDefaultFormat; }
   void SetTextLimit(int limit);  // clamped to [1, kDefaultTextLimit]
