@@ -350,7 +350,11 @@ void TRtfReader::EmitChar(char16_t c) {
 }
 
 void TRtfReader::EmitByte(uint8_t b) {
-  if (b < 0x20) return;  // raw control bytes carry no text in RTF
+  if (b == '\t') {
+    EmitChar(u'\t');
+    return;
+  }
+  if (b < 0x20) return;  // other raw control bytes carry no text in RTF
   if (FState.Destination == dstFontTable) {
     // Font names are in the font's own charset.
     auto font = FFonts.find(FFontTableCurrent);

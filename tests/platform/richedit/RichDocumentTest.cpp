@@ -90,6 +90,22 @@ TEST(RichDocument, InsertionPointFormatFollowsTheCaretAndCanBeSet) {
   EXPECT_TRUE(doc.InsertionFormat().Bold);
 }
 
+TEST(RichDocument, DefaultFormatAppliesToAnEmptyDocumentAndToClear) {
+  TRichDocument doc;
+  TCharFormat f;
+  f.Face = u"Courier New";
+  f.Size = 9;
+  doc.SetDefaultCharFormat(f);
+  EXPECT_FALSE(doc.Modified());
+  EXPECT_EQ(doc.InsertionFormat().Face, u"Courier New");
+  doc.ReplaceSelection(u"a");
+  EXPECT_EQ(doc.CharFormatAt(0).Size, 9);
+  doc.SetSelection(0, 1);
+  doc.SetSelectionCharFormat(Bold(), cfmBold);
+  doc.Clear();
+  EXPECT_EQ(doc.InsertionFormat(), doc.DefaultCharFormat());
+}
+
 TEST(RichDocument, MixedSelectionReportsFirstCharacterAndMixedAttributes) {
   TRichDocument doc;
   MakeHelloWorld(doc);

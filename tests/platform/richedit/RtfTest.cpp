@@ -192,8 +192,8 @@ TEST(RtfReader, SkipsDestinationsAndKeepsFieldResults) {
                 "{\\info{\\title T}}{\\stylesheet{\\s0 Normal;}}B"
                 "{\\pict\\pngblip\\bin6 {{}}\\ }C"
                 "{\\field{\\*\\fldinst HYPERLINK \"http://x\"}{\\fldrslt link}}"
-                "{\\header head\\par}\\{\\}\\\\\\~\\tab\\line\\emdash}");
-  EXPECT_EQ(Text(doc), u"ABClink{}\\\u00A0\t\u000B\u2014");
+                "{\\header head\\par}\\{\\}\\\\\\~\\tab\\line\\emdash\t\x01}");
+  EXPECT_EQ(Text(doc), u"ABClink{}\\\u00A0\t\u000B\u2014\t");
 }
 
 TEST(RtfReader, CharacterFormattingWords) {
