@@ -602,33 +602,69 @@ void TRichDocument::ReplaceSelection(StringView text, bool canUndo) {
   if (int64_t(clean.size()) > room) clean.resize(size_t(std::max(room, 0)));
   if (clean.empty() && FSelLength == 0) return;
 
-  const int start = FSelStart, removed = FSelLength;
-  const uint32_t format =
-      removed > 0 ? FCharFormats.Intern(CharFormatAt(start)) : FInsertFormat;
-  TAction action;
-  action.Position = start;
-  action.Before = Extract(start, removed, true);
+  const uint32_t format = FSelLength > 0 ? FCharFormats.Intern(CharFormatAt(FSelStart)) : FInsertFormat;
+  TFragment after;
   if (!clean.empty()) {
     // New breaks split the paragraph they land in and carry on its format.
-    const uint32_t para = ParaIdOfParagraph(ParagraphOfPosition(start + removed));
-    action.After.Text = clean;
-    action.After.Length = int(clean.size());
-    AppendRun(action.After.Runs, uint32_t(clean.size()), format);
-    action.After.Paras.assign(size_t(CountBreaks(clean)), para);
+    const uint32_t para = ParaIdOfParagraph(ParagraphOfPosition(FSelStart + FSelLength));
+    after.Length = int(clean.size());
+    AppendRun(after.Runs, uint32_t(clean.size()), format);
+    after.Paras.assign(size_t(CountBreaks(clean)), para);
+    after.Text = std::move(clean);
   }
+  const bool typing = FSelLength == 0 && after.Length == 1;
+  ReplaceSelectionWith(std::move(after), canUndo, typing, format);
+}
+
+void TRichDocument::ReplaceSelectionRich(const TRichContent& content, bool canUndo) {
+  CheckContent(content);
+  const int room = std::max(FTextLimit - (Length() - FSelLength), 0);
+  const size_t length = std::min(content.Text.size(), size_t(room));
+  if (length == 0 && FSelLength == 0) return;
+  std::vector<uint32_t> charMap(content.CharFormats.Count());
+  for (size_t i = 0; i < charMap.size(); ++i) {
+    TCharFormat f;
+    ApplyCharFormat(f, content.CharFormats[uint32_t(i)], cfmAll);
+    charMap[i] = FCharFormats.Intern(f);
+  }
+  TFragment after;
+  after.Text = content.Text.substr(0, length);
+  after.Length = int(length);
+  std::vector<TRun> runs;
+  TRunCursor(content.Runs).Take(uint32_t(length), runs);
+  for (const TRun& r : runs) AppendRun(after.Runs, r.Length, charMap[r.Format]);
+  // The content's breaks bring their paragraph formats; its last paragraph joins the one the
+  // selection ends in.
+  const size_t breaks = size_t(CountBreaks(after.Text));
+  for (size_t k = 0; k < breaks; ++k) {
+    TParaFormat p;
+    ApplyParaFormat(p, content.ParaFormats[content.Paras[k]], pfmAll);
+    after.Paras.push_back(FParaFormats.Intern(p));
+  }
+  const uint32_t format = after.Runs.empty() ? FInsertFormat : after.Runs.back().Format;
+  ReplaceSelectionWith(std::move(after), canUndo, false, format);
+}
+
+void TRichDocument::ReplaceSelectionWith(TFragment after, bool canUndo, bool typing, uint32_t insertFormat) {
+  const int start = FSelStart;
+  TAction action;
+  action.Position = start;
+  action.Before = Extract(start, FSelLength, true);
+  action.After = std::move(after);
+  const int inserted = action.After.Length;
   ApplyAction(action, false);
   if (canUndo) {
-    Record(std::move(action), removed == 0 && clean.size() == 1);
+    Record(std::move(action), typing);
     if (FGroupDepth == 0) {
-      FUndo.back().SelStartAfter = start + int(clean.size());
+      FUndo.back().SelStartAfter = start + inserted;
       FUndo.back().SelLengthAfter = 0;
     }
   } else {
     EmptyUndoHistory();
   }
-  FSelStart = start + int(clean.size());
+  FSelStart = start + inserted;
   FSelLength = 0;
-  FInsertFormat = format;
+  FInsertFormat = insertFormat;
   SelectionChanged();
 }
 
@@ -741,8 +777,7 @@ void TRichDocument::Clear() {
   if (moved) SelectionChanged();
 }
 
-void TRichDocument::Load(TRichContent content) {
-  // A reader's content is checked before anything is replaced: a bad one changes nothing.
+void TRichDocument::CheckContent(const TRichContent& content) {
   uint64_t covered = 0;
   for (const TRun& r : content.Runs) {
     if (r.Format >= content.CharFormats.Count()) throw Exception(u"Invalid rich-text content");
@@ -751,8 +786,14 @@ void TRichDocument::Load(TRichContent content) {
   for (uint32_t p : content.Paras)
     if (p >= content.ParaFormats.Count()) throw Exception(u"Invalid rich-text content");
   if (covered != content.Text.size() || content.Paras.size() != size_t(CountBreaks(content.Text)) + 1 ||
-      content.Text.size() > size_t(FTextLimit))
+      content.Text.find(u'\n') != String::npos)
     throw Exception(u"Invalid rich-text content");
+}
+
+void TRichDocument::Load(TRichContent content) {
+  // Content is checked before anything is replaced: a bad one changes nothing.
+  CheckContent(content);
+  if (content.Text.size() > size_t(FTextLimit)) throw Exception(u"The text is longer than the text limit");
   const int oldLength = Length();
   ResetStorage(std::move(content));
   EmptyUndoHistory();

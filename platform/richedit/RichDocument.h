@@ -117,6 +117,10 @@ class TRichDocument {
   // of the paragraph they split. The caret ends after the new text. Text past the text limit is
   // dropped. Without undo the history is emptied, so an undo can never apply at wrong positions.
   void ReplaceSelection(StringView text, bool canUndo = true);
+  // Replaces the selection with rich content (a paste of RTF). Each break of the content brings
+  // its paragraph format; the content's last paragraph joins the paragraph the selection ends in.
+  // Raises Exception on inconsistent content, changing nothing.
+  void ReplaceSelectionRich(const TRichContent& content, bool canUndo = true);
   // Replaces the whole document: text with the default format, one left-aligned paragraph.
   void Clear();
   // Replaces the whole document with content (from a reader). Empties the history, selects 0,0.
@@ -192,6 +196,8 @@ class TRichDocument {
   void Changed(const TEditInfo& info);
   void SelectionChanged();
   void SetSelectionRaw(int start, int length);
+  void ReplaceSelectionWith(TFragment after, bool canUndo, bool typing, uint32_t insertFormat);
+  static void CheckContent(const TRichContent& content);
   void UpdateInsertionFormat();
   void RestyleRange(int position, int length,
                     const std::function<void(TFragment&)>& change);

@@ -101,6 +101,38 @@ TEST(RtfRoundTrip, SelectionRangeWritesOnlyThatPart) {
   EXPECT_TRUE(part.CharFormatAt(0).Bold);
 }
 
+TEST(RtfRoundTrip, PastedRtfKeepsItsFormatsAndJoinsTheLastParagraph) {
+  TRichDocument source;
+  source.ReplaceSelection(u"red one\rtwo");
+  source.SetSelection(0, 3);
+  source.SetSelectionCharFormat(TCharFormat{.Color = 0x0000FF}, cfmColor);
+  TParaFormat centred;
+  centred.Alignment = paCenter;
+  source.SetSelection(0, 0);
+  source.SetSelectionParaFormat(centred, pfmAlignment);
+
+  TRichDocument doc;
+  doc.ReplaceSelection(u"[]");
+  TParaFormat right;
+  right.Alignment = paRight;
+  doc.SetSelectionParaFormat(right, pfmAlignment);
+  doc.SetSelection(1, 0);
+  doc.ReplaceSelectionRich(ReadRtf(WriteRtf(source)));
+  EXPECT_EQ(Text(doc), u"[red one\rtwo]");
+  EXPECT_EQ(doc.CharFormatAt(1).Color, 0x0000FF);
+  EXPECT_EQ(doc.CharFormatAt(4).Color, clAutomaticText);
+  EXPECT_EQ(doc.ParagraphFormat(0).Alignment, paCenter);
+  EXPECT_EQ(doc.ParagraphFormat(1).Alignment, paRight);
+  EXPECT_EQ(doc.SelStart(), 12);
+  doc.Undo();
+  EXPECT_EQ(Text(doc), u"[]");
+  EXPECT_EQ(doc.ParagraphFormat(0).Alignment, paRight);
+  TRichContent bad;
+  bad.Text = u"x";
+  EXPECT_THROW(doc.ReplaceSelectionRich(bad), Exception);  // no runs, no paragraphs
+  EXPECT_EQ(Text(doc), u"[]");
+}
+
 TEST(RtfReader, ReadsBulletsInTheParagraphNumberingForm) {
   TRichDocument doc;
   LoadInto(doc, R"({\rtf1\ansi\ansicpg1252\deff0\deflang1033{\fonttbl{\f0\fswiss\fcharset0 Arial;}{\f1\fnil\fcharset2 Symbol;}}
