@@ -242,12 +242,11 @@ void TRtfReader::OpenGroup() {
 
 void TRtfReader::CloseGroup() {
   if (FStack.empty()) return;
-  const TDestination closing = FState.Destination;
   FState = FStack.back();
   FStack.pop_back();
   FDestinationDecided = true;
   FIgnoreNextDestination = false;
-  if (closing == dstText || FState.Destination == dstText) FDecoderFont = -2;
+  FDecoderFont = -2;  // the font, and with it the code page, may differ outside the group
 }
 
 void TRtfReader::SkipGroup() {

@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <unordered_map>
 
-#include "platform/base/Errors.h"
-#include "platform/base/Files.h"
-#include "platform/richedit/RtfReader.h"
 
 namespace {
 
@@ -60,7 +57,7 @@ class TRtfWriter {
   const TRunCodes& Codes(const TCharFormat& f);
   void ParagraphHeader(int paragraph);
   void RunFormat(const TCharFormat& f);
-  void Text(StringView text, std::span<const uint32_t> paras);
+  void Text(StringView text);
 
   const TRichDocument& FDoc;
   int FStart, FLength;
@@ -132,7 +129,7 @@ void TRtfWriter::RunFormat(const TCharFormat& f) {
   if (FOut.size() != before) FOut += ' ';
 }
 
-void TRtfWriter::Text(StringView text, std::span<const uint32_t>) {
+void TRtfWriter::Text(StringView text) {
   static const char kHex[] = "0123456789abcdef";
   for (char16_t c : text) {
     if (FAtParagraphStart) {
@@ -223,7 +220,7 @@ std::string TRtfWriter::Write() {
   FParagraph = firstParagraph;
   FDoc.VisitPieces(FStart, FLength, [&](const TPieceView& p) {
     RunFormat(p.Format);
-    Text(p.Text, p.Paras);
+    Text(p.Text);
   });
   if (FAtParagraphStart) {
     ParagraphHeader(FParagraph);
@@ -237,30 +234,4 @@ std::string TRtfWriter::Write() {
 
 std::string WriteRtf(const TRichDocument& document, int start, int length) {
   return TRtfWriter(document, start, length).Write();
-}
-
-std::string WritePlainTextUtf8(const TRichDocument& document) { return StringToUtf8(document.GetText()); }
-
-TRichContent ReadRichText(std::string_view data, const TCharFormat& defaultFormat) {
-  try {
-    return ReadRtf(data, defaultFormat);
-  } catch (const EReadError&) {
-    return ReadPlainText(data, defaultFormat);
-  }
-}
-
-void LoadRichFile(TRichDocument& document, StringView path) {
-  const Bytes data = ReadWholeFile(path);
-  TRichContent content = ReadRichText(
-      std::string_view(reinterpret_cast<const char*>(data.data()), data.size()), document.DefaultCharFormat());
-  try {
-    document.Load(std::move(content));
-  } catch (const Exception& e) {
-    throw EReadError(e.Message());
-  }
-}
-
-void SaveRichFile(const TRichDocument& document, StringView path) {
-  const std::string rtf = WriteRtf(document);
-  WriteFileAtomic(path, rtf.data(), rtf.size());
 }

@@ -16,13 +16,3 @@
 
 // The RTF of [start, start + length) of the document (clamped); the whole document by default.
 std::string WriteRtf(const TRichDocument& document, int start = 0, int length = -1);
-// The document's whole text with CR LF breaks, as UTF-8.
-std::string WritePlainTextUtf8(const TRichDocument& document);
-
-// Reads data as the editor does: RTF, and when that fails, plain text by its byte-order mark.
-TRichContent ReadRichText(std::string_view data, const TCharFormat& defaultFormat = TCharFormat());
-// Replaces the document with the file's content; on any error (EFOpenError, EReadError) the
-// document is left as it was.
-void LoadRichFile(TRichDocument& document, StringView path);
-// Writes the whole document as RTF through an atomic replace of the file (EFCreateError).
-void SaveRichFile(const TRichDocument& document, StringView path);

@@ -358,9 +358,11 @@ TEST(RichDocument, TextLimitDropsWhatDoesNotFit) {
 }
 
 TEST(RichDocument, LargeEditsAcrossChunksKeepTextFormatsAndParagraphs) {
-  // Builds a document of many chunks, edits across chunk borders and compares with a model.
+  // Builds a document of many chunks, edits and formats across chunk borders and compares with a
+  // model: the text, and per character whether it is bold.
   TRichDocument doc;
   String model;
+  std::vector<bool> bold;
   String block;
   for (int i = 0; i < 3000; ++i) block += i % 97 == 0 ? u'\r' : char16_t(u'a' + i % 26);
   for (int i = 0; i < 8; ++i) {
@@ -368,30 +370,48 @@ TEST(RichDocument, LargeEditsAcrossChunksKeepTextFormatsAndParagraphs) {
     doc.ReplaceSelection(block);
     model += block;
   }
+  bold.assign(model.size(), false);
   uint32_t seed = 7;
   auto next = [&](int n) { seed = seed * 1103515245 + 12345; return int((seed >> 8) % uint32_t(n)); };
+  auto check = [&](const String& text, const std::vector<bool>& styles) {
+    ASSERT_EQ(doc.GetTextRange(0, doc.Length()), text);
+    for (int p = 0; p < int(text.size()); p += 13) ASSERT_EQ(doc.CharFormatAt(p).Bold, bool(styles[size_t(p)])) << p;
+  };
   String snapshot;
+  std::vector<bool> snapshotBold;
   for (int round = 0; round < 200; ++round) {
-    if (round == 180) snapshot = model;
+    if (round == 180) {
+      snapshot = model;
+      snapshotBold = bold;
+    }
     const int start = next(int(model.size()) + 1);
     const int length = std::min(next(6000), int(model.size()) - start);
     const String insert = block.substr(size_t(next(2000)), size_t(next(round % 3 == 0 ? 5000 : 3)));
     doc.SetSelection(start, length);
+    // The new text takes the format of the first replaced character, or the caret's.
+    const bool insertBold = length > 0 ? bool(bold[size_t(start)]) : doc.InsertionFormat().Bold;
     doc.ReplaceSelection(insert);
     model.replace(size_t(start), size_t(length), insert);
-    if (round % 10 == 0) {
-      doc.SetSelection(next(int(model.size())), 7000);
-      doc.SetSelectionCharFormat(Bold(), cfmBold);
+    bold.erase(bold.begin() + start, bold.begin() + start + length);
+    bold.insert(bold.begin() + start, insert.size(), insertBold);
+    if (round % 5 == 0) {
+      const int from = next(int(model.size()));
+      const int count = std::min(7000, int(model.size()) - from);
+      const bool on = round % 10 == 0;
+      doc.SetSelection(from, count);
+      TCharFormat f;
+      f.Bold = on;
+      doc.SetSelectionCharFormat(f, cfmBold);
+      std::fill(bold.begin() + from, bold.begin() + from + count, on);
     }
   }
-  ASSERT_EQ(doc.GetTextRange(0, doc.Length()), model);
+  check(model, bold);
   EXPECT_EQ(doc.ParagraphCount(), int(std::count(model.begin(), model.end(), u'\r')) + 1);
-  int breaks = 0;
   for (int p = 0; p < int(model.size()); p += 37) {
-    breaks = int(std::count(model.begin(), model.begin() + p, u'\r'));
-    ASSERT_EQ(doc.ParagraphOfPosition(p), breaks) << p;
+    ASSERT_EQ(doc.ParagraphOfPosition(p), int(std::count(model.begin(), model.begin() + p, u'\r'))) << p;
     ASSERT_EQ(doc.CharAt(p), model[size_t(p)]);
   }
+  for (int k = 1; k < doc.ParagraphCount(); k += 7) ASSERT_EQ(doc.CharAt(doc.ParagraphStart(k) - 1), u'\r');
   int covered = 0;
   doc.VisitPieces(0, doc.Length(), [&](const TPieceView& v) {
     EXPECT_EQ(v.Position, covered);
@@ -400,10 +420,10 @@ TEST(RichDocument, LargeEditsAcrossChunksKeepTextFormatsAndParagraphs) {
   });
   EXPECT_EQ(covered, doc.Length());
   for (int i = 0; i < 100 && doc.GetTextRange(0, doc.Length()) != snapshot; ++i) ASSERT_TRUE(doc.Undo());
-  EXPECT_EQ(doc.GetTextRange(0, doc.Length()), snapshot);
+  check(snapshot, snapshotBold);
   while (doc.Redo()) {
   }
-  EXPECT_EQ(doc.GetTextRange(0, doc.Length()), model);
+  check(model, bold);
 }
 
 TEST(RichDocumentSearch, FindsForwardWithCaseAndWholeWordOptions) {

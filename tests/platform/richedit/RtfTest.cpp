@@ -5,6 +5,7 @@
 #include "platform/base/Errors.h"
 #include "platform/base/Files.h"
 #include "platform/richedit/RtfReader.h"
+#include "platform/richedit/RichFiles.h"
 #include "platform/richedit/RtfWriter.h"
 
 namespace {
