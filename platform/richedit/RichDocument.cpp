@@ -549,6 +549,7 @@ TCharFormat TRichDocument::GetSelectionCharFormat(uint32_t* mixed) const {
   result.Italic = italic;
   result.Underline = underline;
   result.StrikeOut = strike;
+  if (differs & cfmFace) result.Face.clear();
   if (mixed) *mixed = differs;
   return result;
 }

@@ -95,9 +95,10 @@ class TRichDocument {
   // The format typing will produce.
   const TCharFormat& InsertionFormat() const;
 
-  // The selection's character format. Name, size, colour and character set are those of the
-  // first selected character; bold, italic, underline and strike-out are reported as set only when
-  // every selected character has them. 'mixed' receives the cfm bits of the attributes that vary
+  // The selection's character format. Size, colour and character set are those of the first
+  // selected character; the name too, but it is empty when the selection mixes fonts (so a font
+  // box finds no name to show); bold, italic, underline and strike-out are reported as set only
+  // when every selected character has them. 'mixed' receives the cfm bits of the attributes that vary
   // across the selection. With nothing selected it is the insertion-point format, never mixed.
   TCharFormat GetSelectionCharFormat(uint32_t* mixed = nullptr) const;
   // Sets the masked attributes on every selected character, or on the insertion point when

@@ -127,6 +127,16 @@ TEST(RichDocument, MixedSelectionReportsFirstCharacterAndMixedAttributes) {
   EXPECT_TRUE(doc.CharFormatAt(4).Italic && !doc.CharFormatAt(4).Bold);
   EXPECT_TRUE(doc.CharFormatAt(7).Italic && doc.CharFormatAt(7).Bold);
   EXPECT_TRUE(doc.GetSelectionCharFormat().Italic);
+  // Mixed fonts report no name; a single font its own.
+  TCharFormat face;
+  face.Face = u"Courier New";
+  doc.SetSelection(0, 2);
+  doc.SetSelectionCharFormat(face, cfmFace);
+  EXPECT_EQ(doc.GetSelectionCharFormat().Face, u"Courier New");
+  doc.SetSelection(1, 2);
+  f = doc.GetSelectionCharFormat(&mixed);
+  EXPECT_EQ(f.Face, u"");
+  EXPECT_TRUE(mixed & cfmFace);
 }
 
 TEST(RichDocument, SizesAreClampedAndColoursNormalised) {
