@@ -503,7 +503,7 @@ void TRichDocument::VisitPieces(int start, int length,
 void TRichDocument::SetSelectionRaw(int start, int length) {
   const int n = Length();
   int a = std::clamp(start, 0, n);
-  int b = std::clamp(int(std::clamp<int64_t>(int64_t(start) + length, 0, n)), 0, n);
+  int b = int(std::clamp<int64_t>(int64_t(start) + length, 0, n));
   if (a > b) std::swap(a, b);
   if (a == FSelStart && b - a == FSelLength) return;
   FSelStart = a;
@@ -582,6 +582,9 @@ void TRichDocument::ApplyAction(const TAction& action, bool reverse) {
 void TRichDocument::Changed(const TEditInfo& info) {
   FModified = true;
   if (OnEdit) OnEdit(info);
+}
+
+void TRichDocument::ContentChanged() {
   if (FUpdateDepth == 0 && OnChange) OnChange();
 }
 
@@ -666,6 +669,7 @@ void TRichDocument::ReplaceSelectionWith(TFragment after, bool canUndo, bool typ
   FSelStart = start + inserted;
   FSelLength = 0;
   FInsertFormat = insertFormat;
+  ContentChanged();
   SelectionChanged();
 }
 
@@ -729,6 +733,7 @@ void TRichDocument::RestyleRange(int position, int length,
     FUndo.back().SelStartAfter = FSelStart;
     FUndo.back().SelLengthAfter = FSelLength;
   }
+  ContentChanged();
 }
 
 void TRichDocument::SetSelectionCharFormat(const TCharFormat& format, uint32_t mask) {
@@ -775,6 +780,7 @@ void TRichDocument::Clear() {
   const bool moved = FSelStart != 0 || FSelLength != 0;
   FSelStart = FSelLength = 0;
   Changed({0, oldLength, 0, false});
+  ContentChanged();
   if (moved) SelectionChanged();
 }
 
@@ -803,6 +809,7 @@ void TRichDocument::Load(TRichContent content) {
   UpdateInsertionFormat();
   Changed({0, oldLength, Length(), false});
   FModified = false;
+  ContentChanged();
   if (moved) SelectionChanged();
 }
 

@@ -194,7 +194,8 @@ class TRichDocument {
   // Changes with undo records and notifications.
   void ApplyAction(const TAction& action, bool reverse);
   void Record(TAction action, bool typing);
-  void Changed(const TEditInfo& info);
+  void Changed(const TEditInfo& info);  // modified flag and OnEdit
+  void ContentChanged();                // OnChange, once the state is final
   void SelectionChanged();
   void SetSelectionRaw(int start, int length);
   void ReplaceSelectionWith(TFragment after, bool canUndo, bool typing, uint32_t insertFormat);

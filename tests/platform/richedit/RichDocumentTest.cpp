@@ -332,10 +332,22 @@ TEST(RichDocument, NotificationsAreFoldedBetweenBeginAndEndUpdate) {
   EXPECT_EQ(changes, 2);
   EXPECT_EQ(selections, 2);
   EXPECT_EQ(edits, 4);
+  // A change handler sees the state after the change: text, caret and modified flag.
+  doc.OnChange = [&] {
+    ++changes;
+    EXPECT_EQ(doc.SelStart(), 1);
+    EXPECT_TRUE(doc.Modified());
+  };
+  doc.SetSelection(0, 1);
+  doc.SetModified(false);
+  doc.ReplaceSelection(u"Y");
+  EXPECT_EQ(changes, 3);
+  EXPECT_EQ(selections, 4);
+  doc.OnChange = [&] { ++changes; };
   doc.BeginUpdate();
   doc.EndUpdate();  // the end raises a content change even when nothing changed
-  EXPECT_EQ(changes, 3);
-  EXPECT_EQ(selections, 2);
+  EXPECT_EQ(changes, 4);
+  EXPECT_EQ(selections, 4);
 }
 
 TEST(RichDocument, EditNotificationsDescribeTheRange) {
