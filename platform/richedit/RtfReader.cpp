@@ -207,9 +207,11 @@ TRichContent TRtfReader::Read() {
       while (FPos < FData.size()) {
         const uint8_t t = uint8_t(FData[FPos]);
         if (t < 0x20 || t >= 0x80 || t == '\\' || t == '{' || t == '}') break;
-        FOut.Text += char16_t(t);
         ++FPos;
       }
+      const size_t at = FOut.Text.size();
+      FOut.Text.resize(at + (FPos - begin));
+      for (size_t k = begin; k < FPos; ++k) FOut.Text[at + (k - begin)] = char16_t(uint8_t(FData[k]));
       if (!FOut.Runs.empty() && FOut.Runs.back().Format == format)
         FOut.Runs.back().Length += uint32_t(FPos - begin);
       else

@@ -131,7 +131,8 @@ void TRtfWriter::RunFormat(const TCharFormat& f) {
 
 void TRtfWriter::Text(StringView text) {
   static const char kHex[] = "0123456789abcdef";
-  for (char16_t c : text) {
+  auto plain = [](char16_t c) { return c >= 0x20 && c < 0x7F && c != u'\\' && c != u'{' && c != u'}'; };
+  for (size_t i = 0; i < text.size(); ++i) {
     if (FAtParagraphStart) {
       ParagraphHeader(FParagraph);
       FAtParagraphStart = false;
@@ -139,8 +140,19 @@ void TRtfWriter::Text(StringView text) {
       const char last = FOut.empty() ? ' ' : FOut.back();
       if ((last >= 'a' && last <= 'z') || (last >= '0' && last <= '9')) FOut += ' ';
     }
-    if (c >= 0x20 && c < 0x80) {
-      if (c == u'\\' || c == u'{' || c == u'}') FOut += '\\';
+    // Most text is plain ASCII: copy it a stretch at a time.
+    size_t end = i;
+    while (end < text.size() && plain(text[end])) ++end;
+    if (end > i) {
+      const size_t at = FOut.size();
+      FOut.resize(at + (end - i));
+      for (size_t k = i; k < end; ++k) FOut[at + (k - i)] = char(text[k]);
+      i = end - 1;
+      continue;
+    }
+    const char16_t c = text[i];
+    if (c == u'\\' || c == u'{' || c == u'}' || c == 0x7F) {
+      if (c != 0x7F) FOut += '\\';
       FOut += char(c);
       continue;
     }
