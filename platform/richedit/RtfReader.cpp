@@ -401,8 +401,9 @@ void TRtfReader::ControlWord(std::string_view w, bool hasParam, int param) {
     if (w == "listtable") { FState.Destination = dstListTable; return; }
     if (w == "listoverridetable") { FState.Destination = dstListOverrideTable; return; }
     if (w == "pn") {
+      // The group describes the paragraph's numbering afresh: only a bullet level makes bullets.
       FState.Destination = dstParaNumbering;
-      FState.Para.Numbering = pnNone;
+      FStack[FState.ParentIndex].Para.Numbering = pnNone;
       return;
     }
     if (w == "fldrslt") return;  // a field's result is ordinary text

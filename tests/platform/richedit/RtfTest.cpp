@@ -141,18 +141,20 @@ TEST(RtfReader, ReadsBulletsInTheParagraphNumberingForm) {
 \pard\f0\fs20 Plain \b bold\b0\par
 {\pntext\f1\'B7\tab}{\*\pn\pnlvlblt\pnf1\pnindent0{\pntxtb\'B7}}\fi-720\li720 Item one\par
 {\pntext\f1\'B7\tab}Item two\par
+{\pntext\f0 1.\tab}{\*\pn\pnlvlbody\pnf0\pnindent0\pnstart1\pndec{\pntxta.}}Numbered\par
 \pard\qc Centred\par
 }
 )");
-  EXPECT_EQ(Text(doc), u"Plain bold\rItem one\rItem two\rCentred");
+  EXPECT_EQ(Text(doc), u"Plain bold\rItem one\rItem two\rNumbered\rCentred");
   EXPECT_EQ(doc.ParagraphFormat(0).Numbering, pnNone);
   for (int k : {1, 2}) {
     EXPECT_EQ(doc.ParagraphFormat(k).Numbering, pnBullet) << k;
     EXPECT_EQ(doc.ParagraphFormat(k).LeftIndent, 720);
     EXPECT_EQ(doc.ParagraphFormat(k).FirstIndent, -720);
   }
-  EXPECT_EQ(doc.ParagraphFormat(3).Numbering, pnNone);
-  EXPECT_EQ(doc.ParagraphFormat(3).Alignment, paCenter);
+  EXPECT_EQ(doc.ParagraphFormat(3).Numbering, pnNone);  // a numbered level is no bullet
+  EXPECT_EQ(doc.ParagraphFormat(4).Numbering, pnNone);
+  EXPECT_EQ(doc.ParagraphFormat(4).Alignment, paCenter);
   EXPECT_TRUE(doc.CharFormatAt(6).Bold);
   EXPECT_FALSE(doc.CharFormatAt(11).Bold);
   EXPECT_EQ(doc.CharFormatAt(0).Face, u"Arial");
