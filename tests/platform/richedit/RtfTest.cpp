@@ -137,7 +137,7 @@ TEST(RtfRoundTrip, PastedRtfKeepsItsFormatsAndJoinsTheLastParagraph) {
 TEST(RtfReader, ReadsBulletsInTheParagraphNumberingForm) {
   TRichDocument doc;
   LoadInto(doc, R"({\rtf1\ansi\ansicpg1252\deff0\deflang1033{\fonttbl{\f0\fswiss\fcharset0 Arial;}{\f1\fnil\fcharset2 Symbol;}}
-{\*\generator Riched20 10.0;}\viewkind4\uc1
+{\*\generator Writer 5.0;}\viewkind4\uc1
 \pard\f0\fs20 Plain \b bold\b0\par
 {\pntext\f1\'B7\tab}{\*\pn\pnlvlblt\pnf1\pnindent0{\pntxtb\'B7}}\fi-720\li720 Item one\par
 {\pntext\f1\'B7\tab}Item two\par
