@@ -188,20 +188,23 @@ bool X11Display::CompositorRunning() const {
   return XGetSelectionOwner(FDisplay, FCompositorSelection) != 0;
 }
 
-bool X11Display::WaitForEvents(int timeoutMs) {
-  if (XPending(FDisplay) > 0) return true;
+int X11Display::WaitForEvents(int timeoutMs) {
+  if (XPending(FDisplay) > 0) return kEventsReady;
   pollfd fds[2] = {{ConnectionNumber(FDisplay), POLLIN, 0}, {FWakeFd[0], POLLIN, 0}};
   int rc;
   do {
     rc = poll(fds, 2, timeoutMs < 0 ? -1 : timeoutMs);
   } while (rc < 0 && errno == EINTR);
+  int result = 0;
   if (fds[1].revents & POLLIN) {
     char drain[64];
     while (read(FWakeFd[0], drain, sizeof drain) > 0) {
     }
+    result |= kWoken;
   }
   // XPending reads what arrived on the socket into Xlib's queue.
-  return XPending(FDisplay) > 0;
+  if (XPending(FDisplay) > 0) result |= kEventsReady;
+  return result;
 }
 
 void X11Display::Wake() {

@@ -70,9 +70,12 @@ class X11Display {
   // The input method for composed text, or nullptr when none opens.
   XIM InputMethod() const { return FInputMethod; }
 
+  // What ended a wait: bits of kEventsReady and kWoken, or neither when the time ran out.
+  static constexpr int kEventsReady = 1;
+  static constexpr int kWoken = 2;
   // Waits until events are queued or arrive, Wake() is called, or timeoutMs passes
-  // (negative: no limit). Returns true when X events are ready to read.
-  bool WaitForEvents(int timeoutMs);
+  // (negative: no limit).
+  int WaitForEvents(int timeoutMs);
   // May be called from any thread: ends a WaitForEvents in progress (or the next one).
   void Wake();
 

@@ -194,12 +194,10 @@ void X11Window::ApplySizeHints() {
 }
 
 void X11Window::SetBounds(const RECT& bounds) {
-  const bool sized = bounds.Width() != FBounds.Width() || bounds.Height() != FBounds.Height();
   FBounds = bounds;
   XMoveResizeWindow(FDisplay.Dpy(), FWindow, bounds.left, bounds.top, std::max(1, bounds.Width()),
                     std::max(1, bounds.Height()));
   ApplySizeHints();
-  if (sized) ApplyShapes();
 }
 
 bool X11Window::NoteConfigure(int x, int y, int width, int height, bool synthetic) {
@@ -425,13 +423,6 @@ void X11Window::Present(const Bitmap& surface, const RECT& damage) {
   if (r.right <= r.left || r.bottom <= r.top) return;
   Display* dpy = FDisplay.Dpy();
 
-  if (FLayered) {
-    // Without a compositor the screen cannot blend, but the mouse and the eye must still pass
-    // through the fully transparent pixels; with one, only the mouse needs telling.
-    FAlphaShape = std::make_unique<std::vector<RECT>>(OpaqueRects(surface));
-    ApplyShapes();
-  }
-
   const int width = r.right - r.left;
   const int height = r.bottom - r.top;
   if (EnsureShmImage(surface.Width(), surface.Height())) {
@@ -477,6 +468,11 @@ void X11Window::SetInputShape(const std::vector<RECT>* rects) {
   ApplyShapes();
 }
 
+void X11Window::SetAlphaShape(const std::vector<RECT>* rects) {
+  FAlphaShape = rects ? std::make_unique<std::vector<RECT>>(*rects) : nullptr;
+  ApplyShapes();
+}
+
 void X11Window::ApplyShapes() {
   if (!FDisplay.HasShape()) return;
   Display* dpy = FDisplay.Dpy();
@@ -495,14 +491,8 @@ void X11Window::ApplyShapes() {
                               ShapeIntersect, YXBanded);
     }
   };
-  const std::vector<RECT>* alpha = FAlphaShape.get();
-  if (FTranslucent) {
-    combine(ShapeBounding, FRegionShape.get(), nullptr);
-    combine(ShapeInput, FInputShape.get(), alpha);
-  } else {
-    combine(ShapeBounding, FRegionShape.get(), alpha);
-    combine(ShapeInput, FInputShape.get(), nullptr);
-  }
+  combine(ShapeBounding, FRegionShape.get(), FAlphaShape.get());
+  combine(ShapeInput, FInputShape.get(), nullptr);
 }
 
 std::vector<RECT> OpaqueRects(const Bitmap& picture) {

@@ -76,6 +76,9 @@ class X11Window {
   // coordinates; nullptr gives back the whole window.
   void SetBoundingShape(const std::vector<RECT>* rects);
   void SetInputShape(const std::vector<RECT>* rects);
+  // A further cut of the visible outline: the opaque part of a layered window's picture where
+  // no compositor can show translucency (nullptr: none).
+  void SetAlphaShape(const std::vector<RECT>* rects);
 
  private:
   void ApplyKindHints(const WindowOptions& options);
