@@ -200,20 +200,12 @@ void X11Window::SetBounds(const RECT& bounds) {
   ApplySizeHints();
 }
 
-bool X11Window::NoteConfigure(int x, int y, int width, int height, bool synthetic) {
+RECT X11Window::ReportedBounds(int x, int y, int width, int height, bool synthetic) const {
   if (!synthetic) {
-    // A real ConfigureNotify is relative to the parent, which is a frame of the window manager's
-    // when it reparents; only the root position means anything to the window system.
     ::Window child = 0;
     XTranslateCoordinates(FDisplay.Dpy(), FWindow, FDisplay.Root(), 0, 0, &x, &y, &child);
   }
-  const RECT next = win::Bounds(x, y, width, height);
-  // X has no empty windows: one of zero width or height is made one pixel wide.
-  const RECT current = win::Bounds(FBounds.left, FBounds.top, std::max(1, FBounds.Width()),
-                              std::max(1, FBounds.Height()));
-  if (next == current) return false;
-  FBounds = next;
-  return true;
+  return win::Bounds(x, y, width, height);
 }
 
 void X11Window::Show(bool activate) {

@@ -52,8 +52,11 @@ class X11Window {
   // Screen bounds as last set or as last reported by the server.
   const RECT& Bounds() const { return FBounds; }
   void SetBounds(const RECT& bounds);
-  // Takes in what a ConfigureNotify told; returns true when the bounds changed.
-  bool NoteConfigure(int x, int y, int width, int height, bool synthetic);
+  // The screen bounds a ConfigureNotify tells of (`synthetic`: sent by a window manager, in root
+  // coordinates; else relative to the parent, which may be a window manager's frame).
+  RECT ReportedBounds(int x, int y, int width, int height, bool synthetic) const;
+  // Takes bounds the desktop's window manager gave the window.
+  void NoteBounds(const RECT& bounds) { FBounds = bounds; }
 
   void Show(bool activate);
   void Hide();
