@@ -24,7 +24,9 @@ String FromLatin1(std::string_view bytes) {
   return out;
 }
 
-// Reads a whole property and deletes it, refusing sizes past the transfer limit.
+// Reads a whole property and deletes it, refusing sizes past the transfer limit. The server
+// deletes it with the read that reaches its end, in the same request: a separate delete could
+// remove the next piece of an incremental transfer written in between, unread.
 std::optional<std::string> ReadProperty(Display* dpy, XWindow window, XAtom property, XAtom* type) {
   std::string bytes;
   long wireBytes = 0;  // offsets are counted in 32-bit units of the data as the server holds it
@@ -33,7 +35,7 @@ std::optional<std::string> ReadProperty(Display* dpy, XWindow window, XAtom prop
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(dpy, window, property, wireBytes / 4, 1 << 16, False, AnyPropertyType,
+    if (XGetWindowProperty(dpy, window, property, wireBytes / 4, 1 << 16, True, AnyPropertyType,
                            &actualType, &format, &count, &after, &data) != Success)
       return std::nullopt;
     *type = actualType;
@@ -47,7 +49,6 @@ std::optional<std::string> ReadProperty(Display* dpy, XWindow window, XAtom prop
     wireBytes += static_cast<long>(count) * (format / 8);
     if (after == 0 || actualType == 0 || count == 0) break;
   }
-  XDeleteProperty(dpy, window, property);
   return bytes;
 }
 

@@ -10,8 +10,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 #include <clocale>
+#include <cstdlib>
 #include <string>
 
 #include "platform/base/Errors.h"
@@ -35,7 +38,12 @@ X11Display::X11Display(const char* name) {
   if (std::setlocale(LC_CTYPE, nullptr) == nullptr || std::string(std::setlocale(LC_CTYPE, nullptr)) == "C")
     std::setlocale(LC_CTYPE, "");
   XInitThreads();
-  FDisplay = XOpenDisplay(name);
+  // A busy server refuses connections for a moment when its queue of new clients is full
+  // (EAGAIN on the socket); that is worth a few retries before giving up.
+  for (int attempt = 0; attempt < 10 && !FDisplay; ++attempt) {
+    if (attempt) std::this_thread::sleep_for(std::chrono::milliseconds(20 * attempt));
+    FDisplay = XOpenDisplay(name);
+  }
   if (!FDisplay) {
     const char* shown = name ? name : std::getenv("DISPLAY");
     throw Exception(u"Cannot open the X display \"" + Utf8ToString(shown ? shown : "") + u"\".");
@@ -130,7 +138,11 @@ void X11Display::QueryExtensions() {
   Bool pixmaps = False;
   // Shared memory only helps a server on this machine; a remote one refuses the attach, which
   // the surface notices on its first use and then falls back to plain images.
-  if (XShmQueryExtension(FDisplay) && XShmQueryVersion(FDisplay, &major, &minor, &pixmaps)) {
+  // QUILLET_X11_NO_SHM=1 turns it off by hand, for servers that claim it but fail at it.
+  const char* noShm = std::getenv("QUILLET_X11_NO_SHM");
+  const bool shmAllowed = !(noShm && std::string(noShm) == "1");
+  if (shmAllowed && XShmQueryExtension(FDisplay) &&
+      XShmQueryVersion(FDisplay, &major, &minor, &pixmaps)) {
     FHasShm = true;
     FShmCompletion = XShmGetEventBase(FDisplay) + ShmCompletion;
   }
