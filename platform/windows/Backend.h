@@ -165,7 +165,8 @@ class Backend {
   // --- Pointer ---
   virtual void SetCursorShape(CursorShape shape) = 0;
   virtual POINT CursorPos() const = 0;
-  // Warps the pointer; a MouseMove to the new point is delivered with the next events.
+  // Warps the pointer. The window manager synthesizes the mouse move itself; a backend whose
+  // server reports the warp as motion may deliver it too (moves are coalesced).
   virtual void SetCursorPos(POINT p) = 0;
 
   // --- Keyboard ---

@@ -332,6 +332,8 @@ struct MSG {
   LPARAM lParam = 0;
   DWORD time = 0;
   POINT pt;
+  // The platform's own: for key-downs, which text the key produced (read by TranslateMessage).
+  DWORD lPrivate = 0;
 };
 
 struct CREATESTRUCTW {
