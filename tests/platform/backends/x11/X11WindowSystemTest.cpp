@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -24,10 +25,20 @@ struct Seen {
 };
 std::vector<Seen> gSeen;
 
+// Records input and answers a caption strip along the top and a sizing grip in the corner, as
+// a window that draws its own frame does.
 LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCHITTEST || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_MOUSEMOVE ||
       msg == WM_KEYDOWN || msg == WM_CHAR)
     gSeen.push_back({msg, wParam, lParam});
+  if (msg == WM_NCHITTEST) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    const int x = GET_X_LPARAM(lParam) - r.left, y = GET_Y_LPARAM(lParam) - r.top;
+    if (x >= r.Width() - 10 && y >= r.Height() - 10) return HTBOTTOMRIGHT;
+    if (y < 20) return HTCAPTION;
+    return HTCLIENT;
+  }
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
@@ -48,41 +59,72 @@ const Seen* Find(UINT msg) {
   return nullptr;
 }
 
-TEST(X11WindowSystem, WindowAppearsAndAClickReachesItsProcedure) {
-  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
-  RegisterX11Backend();
-  InstallBackend(CreateBackend("x11"));
-  auto& backend = static_cast<x11::X11Backend&>(CurrentBackend());
+Display* OpenOutside() {
   Display* outside = nullptr;
   for (int attempt = 0; attempt < 10 && !outside; ++attempt) {
     if (attempt) std::this_thread::sleep_for(std::chrono::milliseconds(20 * attempt));
     outside = XOpenDisplay(nullptr);
   }
-  ASSERT_NE(outside, nullptr);
+  return outside;
+}
 
-  WNDCLASSEXW wc;
-  wc.lpfnWndProc = ProcToken(RecordingProc);
-  wc.lpszClassName = u"QuilletX11Probe";
-  ASSERT_NE(RegisterClassExW(&wc), 0);
-  HWND hwnd = CreateWindowExW(0, u"QuilletX11Probe", u"Probe", WS_POPUP | WS_VISIBLE, 120, 90,
-                              200, 150, nullptr, nullptr, nullptr, nullptr);
-  ASSERT_NE(hwnd, nullptr);
-
-  const x11::XWindow xw = backend.XWindowOf(hwnd);
-  ASSERT_NE(xw, 0u);
-  ASSERT_TRUE(Pump([&] {
-    XWindowAttributes attrs{};
-    return XGetWindowAttributes(outside, xw, &attrs) && attrs.map_state == IsViewable;
-  }));
+// Where the server shows a window, in screen coordinates.
+RECT ServerBounds(Display* d, x11::XWindow xw) {
   XWindowAttributes attrs{};
-  XGetWindowAttributes(outside, xw, &attrs);
+  XGetWindowAttributes(d, xw, &attrs);
   ::Window child = 0;
-  int rootX = 0, rootY = 0;
-  XTranslateCoordinates(outside, xw, DefaultRootWindow(outside), 0, 0, &rootX, &rootY, &child);
-  EXPECT_EQ(rootX, 120);
-  EXPECT_EQ(rootY, 90);
-  EXPECT_EQ(attrs.width, 200);
-  EXPECT_EQ(attrs.height, 150);
+  int x = 0, y = 0;
+  XTranslateCoordinates(d, xw, DefaultRootWindow(d), 0, 0, &x, &y, &child);
+  return Bounds(x, y, attrs.width, attrs.height);
+}
+
+class X11WindowSystem : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display";
+    RegisterX11Backend();
+    InstallBackend(CreateBackend("x11"));
+    FOutside = OpenOutside();
+    ASSERT_NE(FOutside, nullptr);
+    static bool registered = false;
+    if (!registered) {
+      WNDCLASSEXW wc;
+      wc.lpfnWndProc = ProcToken(RecordingProc);
+      wc.lpszClassName = u"QuilletX11Probe";
+      ASSERT_NE(RegisterClassExW(&wc), 0);
+      registered = true;
+    }
+    gSeen.clear();
+  }
+  void TearDown() override {
+    InstallBackend(nullptr);
+    if (FOutside) XCloseDisplay(FOutside);
+  }
+
+  // Makes a visible top-level window and waits until the server shows it.
+  HWND ShowProbe(const RECT& bounds) {
+    HWND hwnd = CreateWindowExW(0, u"QuilletX11Probe", u"Probe", WS_POPUP | WS_VISIBLE,
+                                bounds.left, bounds.top, bounds.Width(), bounds.Height(),
+                                nullptr, nullptr, nullptr, nullptr);
+    EXPECT_NE(hwnd, nullptr);
+    const x11::XWindow xw = Backend().XWindowOf(hwnd);
+    EXPECT_NE(xw, 0u);
+    EXPECT_TRUE(Pump([&] {
+      XWindowAttributes attrs{};
+      return XGetWindowAttributes(FOutside, xw, &attrs) && attrs.map_state == IsViewable;
+    }));
+    return hwnd;
+  }
+
+  x11::X11Backend& Backend() { return static_cast<x11::X11Backend&>(CurrentBackend()); }
+
+  Display* FOutside = nullptr;
+};
+
+TEST_F(X11WindowSystem, WindowAppearsAndAClickReachesItsProcedure) {
+  HWND hwnd = ShowProbe(Bounds(120, 90, 200, 150));
+  Display* outside = FOutside;
+  EXPECT_EQ(ServerBounds(outside, Backend().XWindowOf(hwnd)), Bounds(120, 90, 200, 150));
 
   gSeen.clear();
   XTestFakeMotionEvent(outside, -1, 150, 130, CurrentTime);
@@ -100,10 +142,56 @@ TEST(X11WindowSystem, WindowAppearsAndAClickReachesItsProcedure) {
   EXPECT_EQ(GET_X_LPARAM(down->lParam), 30);  // client coordinates
   EXPECT_EQ(GET_Y_LPARAM(down->lParam), 40);
   EXPECT_TRUE(down->wParam & MK_LBUTTON);
-
   DestroyWindow(hwnd);
-  InstallBackend(nullptr);
-  XCloseDisplay(outside);
+}
+
+// The window system's own move and size loops (started from a caption strip and a grip that the
+// window's procedure reports) move and size the X window, with no desktop window manager running.
+TEST_F(X11WindowSystem, MoveAndSizeLoopsFollowTheMouse) {
+  HWND hwnd = ShowProbe(Bounds(300, 300, 200, 150));
+  const x11::XWindow xw = Backend().XWindowOf(hwnd);
+
+  // A person's drag, spread over time so that each step arrives on its own, as from a hand.
+  const auto drag = [&](POINT from, POINT to) {
+    std::atomic<bool> done{false};
+    std::thread person([&] {
+      Display* d = OpenOutside();
+      if (d) {
+        XTestFakeMotionEvent(d, -1, from.x, from.y, CurrentTime);
+        XTestFakeButtonEvent(d, 1, True, CurrentTime);
+        XSync(d, False);
+        for (int step = 1; step <= 5; ++step) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(40));
+          XTestFakeMotionEvent(d, -1, from.x + (to.x - from.x) * step / 5,
+                               from.y + (to.y - from.y) * step / 5, CurrentTime);
+          XSync(d, False);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        XTestFakeButtonEvent(d, 1, False, CurrentTime);
+        XSync(d, False);
+        XCloseDisplay(d);
+      }
+      done = true;
+    });
+    Pump([&] { return done.load(); });
+    person.join();
+    const auto settle = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    Pump([&] { return std::chrono::steady_clock::now() > settle; });
+  };
+
+  drag({310, 305}, {350, 330});  // the caption strip
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ(r, Bounds(340, 325, 200, 150));
+  XSync(FOutside, False);
+  EXPECT_EQ(ServerBounds(FOutside, xw), Bounds(340, 325, 200, 150));
+
+  drag({535, 470}, {565, 490});  // the grip in the bottom-right corner
+  GetWindowRect(hwnd, &r);
+  EXPECT_EQ(r, Bounds(340, 325, 230, 170));
+  XSync(FOutside, False);
+  EXPECT_EQ(ServerBounds(FOutside, xw), Bounds(340, 325, 230, 170));
+  DestroyWindow(hwnd);
 }
 
 }  // namespace
