@@ -11,7 +11,8 @@ int Bitmap::StrideFor(int width, PixelFormat format) {
   return (width * BytesPerPixel(format) + 3) & ~3;
 }
 
-Bitmap::Bitmap(int width, int height, PixelFormat format) : FFormat(format) {
+Bitmap::Bitmap(int width, int height, PixelFormat format, RowOrder order)
+    : FFormat(format), FOrder(order) {
   if (width < 0 || height < 0 || width > kMaxBitmapSide || height > kMaxBitmapSide)
     throw EOutOfResources(u"Bitmap size out of range");
   FWidth = width;
@@ -22,7 +23,7 @@ Bitmap::Bitmap(int width, int height, PixelFormat format) : FFormat(format) {
 
 void Bitmap::Resize(int width, int height) {
   if (width == FWidth && height == FHeight) return;
-  Bitmap next(width, height, FFormat);
+  Bitmap next(width, height, FFormat, FOrder);
   const int rows = std::min(FHeight, height);
   const size_t bytes = static_cast<size_t>(std::min(FWidth, width)) * BytesPerPixel(FFormat);
   for (int y = 0; y < rows && bytes > 0; ++y) std::memcpy(next.Row(y), Row(y), bytes);

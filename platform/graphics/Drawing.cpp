@@ -1,0 +1,948 @@
+#include "platform/graphics/Drawing.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <optional>
+
+namespace win {
+
+namespace {
+
+// ---- Pixels --------------------------------------------------------------------------------
+// A 32-bit pixel as one little-endian word: 0xAARRGGBB.
+
+constexpr uint32_t kAlpha = 0xFF000000u;
+constexpr uint32_t kColour = 0x00FFFFFFu;
+
+uint32_t ToPixel(COLORREF c) {
+  return kAlpha | (uint32_t(GetRValue(c)) << 16) | (uint32_t(GetGValue(c)) << 8) | GetBValue(c);
+}
+
+COLORREF FromPixel(uint32_t p) {
+  return RGB(uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p));
+}
+
+uint32_t* PixelRow(Bitmap& b, int y) { return reinterpret_cast<uint32_t*>(b.Row(y)); }
+const uint32_t* PixelRow(const Bitmap& b, int y) {
+  return reinterpret_cast<const uint32_t*>(b.Row(y));
+}
+
+// v / 255 rounded to nearest, for v in 0 .. 255 * 255.
+uint32_t Div255(uint32_t v) { return (v + 128 + ((v + 128) >> 8)) >> 8; }
+
+// Truth tables over pattern, source and destination bits (bit index P*4 + S*2 + D).
+uint32_t Ternary(unsigned table, uint32_t p, uint32_t s, uint32_t d) {
+  uint32_t r = 0;
+  for (unsigned i = 0; i < 8; ++i)
+    if ((table >> i) & 1) r |= ((i & 4) ? p : ~p) & ((i & 2) ? s : ~s) & ((i & 1) ? d : ~d);
+  return r;
+}
+
+bool UsesSource(unsigned table) { return ((table >> 2) & 0x33) != (table & 0x33); }
+bool UsesPattern(unsigned table) { return ((table >> 4) & 0x0F) != (table & 0x0F); }
+
+// ROP2 codes 1..16 are truth tables over pen and destination (bit index P*2 + D) plus one.
+uint32_t Binary(int rop2, uint32_t p, uint32_t d) {
+  const unsigned table = unsigned(rop2 - 1);
+  uint32_t r = 0;
+  for (unsigned i = 0; i < 4; ++i)
+    if ((table >> i) & 1) r |= ((i & 2) ? p : ~p) & ((i & 1) ? d : ~d);
+  return (r & kColour) | kAlpha;
+}
+
+void FillSpan(uint32_t* row, int left, int right, uint32_t px) {
+  std::fill(row + left, row + right, px);
+}
+
+// ---- Coordinates ---------------------------------------------------------------------------
+
+// Device coordinates are kept within this range so that later arithmetic cannot overflow.
+constexpr int64_t kLimit = int64_t(1) << 29;
+
+int32_t Clamp(int64_t v) { return static_cast<int32_t>(std::clamp(v, -kLimit, kLimit)); }
+
+POINT ToDevice(const DeviceContext* d, int64_t x, int64_t y) {
+  const DcState& s = d->State();
+  return POINT{Clamp(x - s.FWindowOrg.x + s.FViewportOrg.x),
+               Clamp(y - s.FWindowOrg.y + s.FViewportOrg.y)};
+}
+
+// A logical rectangle (corners in any order) in device space.
+RECT ToDeviceRect(const DeviceContext* d, int64_t l, int64_t t, int64_t r, int64_t b) {
+  const POINT a = ToDevice(d, std::min(l, r), std::min(t, b));
+  const POINT c = ToDevice(d, std::max(l, r), std::max(t, b));
+  return RECT{a.x, a.y, c.x, c.y};
+}
+
+RECT Intersect(const RECT& a, const RECT& b) {
+  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+         std::min(a.bottom, b.bottom)};
+  if (r.left >= r.right || r.top >= r.bottom) return RECT{};
+  return r;
+}
+
+bool IsEmpty(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
+
+// ---- Brushes and pens ----------------------------------------------------------------------
+
+enum class Paint { Dead, Hollow, Solid };
+
+Paint ResolveBrush(HBRUSH brush, uint32_t* px) {
+  const auto value = reinterpret_cast<uintptr_t>(brush);
+  if (value >= 1 && value <= uintptr_t(kSysColorCount)) {
+    *px = ToPixel(GetSysColor(int(value) - 1));
+    return Paint::Solid;
+  }
+  const BrushObject* b = Lookup<BrushObject>(brush);
+  if (!b) return Paint::Dead;
+  if (b->Style() == BS_NULL) return Paint::Hollow;
+  *px = ToPixel(b->Color());
+  return Paint::Solid;
+}
+
+const BrushObject* SelectedBrush(const DeviceContext* d) {
+  return static_cast<const BrushObject*>(d->State().FBrush.FObject.get());
+}
+
+const PenObject* SelectedPen(const DeviceContext* d) {
+  return static_cast<const PenObject*>(d->State().FPen.FObject.get());
+}
+
+// The selected brush's pixel, or nothing for a hollow brush.
+std::optional<uint32_t> BrushPixel(const DeviceContext* d) {
+  const BrushObject* b = SelectedBrush(d);
+  if (!b || b->Style() == BS_NULL) return std::nullopt;
+  return ToPixel(b->Color());
+}
+
+// ---- Fills ---------------------------------------------------------------------------------
+
+void FillDevice(DeviceContext* d, const RECT& device, uint32_t px) {
+  Bitmap* t = d->Target();
+  if (!t) return;
+  d->ForEachClipRect(device, [&](const RECT& r) {
+    for (int y = r.top; y < r.bottom; ++y) FillSpan(PixelRow(*t, y), r.left, r.right, px);
+  });
+}
+
+void Rop2Device(DeviceContext* d, const RECT& device, uint32_t px, int rop2) {
+  if (rop2 == R2_COPYPEN) return FillDevice(d, device, px);
+  if (rop2 == R2_NOP) return;
+  Bitmap* t = d->Target();
+  if (!t) return;
+  d->ForEachClipRect(device, [&](const RECT& r) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      uint32_t* row = PixelRow(*t, y);
+      for (int x = r.left; x < r.right; ++x) row[x] = Binary(rop2, px, row[x]);
+    }
+  });
+}
+
+// A one-pixel ring just inside `r` (device space), each pixel once.
+template <class F>
+void ForEachRingBar(const RECT& r, F&& bar) {
+  if (IsEmpty(r)) return;
+  bar(RECT{r.left, r.top, r.right, r.top + 1});
+  if (r.bottom - 1 > r.top) bar(RECT{r.left, r.bottom - 1, r.right, r.bottom});
+  if (r.bottom - r.top > 2) {
+    bar(RECT{r.left, r.top + 1, r.left + 1, r.bottom - 1});
+    if (r.right - 1 > r.left) bar(RECT{r.right - 1, r.top + 1, r.right, r.bottom - 1});
+  }
+}
+
+// ---- Blits ---------------------------------------------------------------------------------
+
+// The destination rows and columns of a blit, and where each takes its source pixel.
+struct Mapping {
+  RECT FDest;              // target space of the destination, already clipped to the clip box
+  std::vector<int> FCols;  // source column per destination column (from FDest.left)
+  std::vector<int> FRows;  // source row per destination row (from FDest.top)
+};
+
+// Nearest-neighbour sample i of n over a source span of m starting at `start`; a mirrored
+// blit samples as if counting from the other end of the destination.
+int Sample(int64_t i, int64_t n, int64_t m, int64_t start, bool mirror) {
+  if (mirror) i = n - 1 - i;
+  const int64_t j = ((2 * i + 1) * m) / (2 * n);
+  return static_cast<int>(std::clamp<int64_t>(start + j, INT32_MIN, INT32_MAX));
+}
+
+// A negative extent makes the given coordinate the last pixel: [v + e + 1, v + 1).
+void Normalise(int64_t& v, int64_t& e) {
+  if (e < 0) {
+    v = v + e + 1;
+    e = -e;
+  }
+}
+
+// Copies of the source pixels a blit within one bitmap reads, so that writes cannot feed
+// later reads.
+struct SourceCopy {
+  Bitmap FCopy;
+  int FLeft = 0;
+  int FTop = 0;
+};
+
+SourceCopy CopyArea(const Bitmap& src, const Mapping& m) {
+  SourceCopy c;
+  if (m.FCols.empty() || m.FRows.empty()) return c;
+  auto [colMin, colMax] = std::minmax_element(m.FCols.begin(), m.FCols.end());
+  auto [rowMin, rowMax] = std::minmax_element(m.FRows.begin(), m.FRows.end());
+  const RECT area = Intersect(RECT{*colMin, *rowMin, *colMax + 1, *rowMax + 1},
+                              RECT{0, 0, src.Width(), src.Height()});
+  if (IsEmpty(area)) return c;
+  c.FCopy = Bitmap(area.Width(), area.Height());
+  c.FLeft = area.left;
+  c.FTop = area.top;
+  for (int y = area.top; y < area.bottom; ++y)
+    std::memcpy(c.FCopy.Row(y - area.top), PixelRow(src, y) + area.left, size_t(area.Width()) * 4);
+  return c;
+}
+
+// Draws a mapped blit with a per-pixel operation op(sourcePixel, destPixel) -> pixel.
+template <class Op>
+void MappedBlit(DeviceContext* d, const RECT& deviceDest, const Mapping& m, const Bitmap& src,
+                int srcLeft, int srcTop, Op&& op) {
+  Bitmap* t = d->Target();
+  const int sw = src.Width(), sh = src.Height();
+  d->ForEachClipRect(deviceDest, [&](const RECT& r) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      const int sy = m.FRows[size_t(y - m.FDest.top)] - srcTop;
+      if (sy < 0 || sy >= sh) continue;
+      const uint32_t* srow = PixelRow(src, sy);
+      uint32_t* drow = PixelRow(*t, y);
+      for (int x = r.left; x < r.right; ++x) {
+        const int sx = m.FCols[size_t(x - m.FDest.left)] - srcLeft;
+        if (sx < 0 || sx >= sw) continue;
+        drow[x] = op(srow[sx], drow[x]);
+      }
+    }
+  });
+}
+
+// Builds the mapping of a destination rectangle (device space, normalised) onto a source
+// rectangle (target space of the source, normalised), limited to the destination's clip box.
+bool BuildMapping(DeviceContext* d, const RECT& deviceDest, int64_t sx, int64_t sy, int64_t sw,
+                  int64_t sh, bool mirrorX, bool mirrorY, Mapping& m) {
+  const RECT box = Intersect(d->EffectiveClip().Box(), deviceDest);
+  if (IsEmpty(box)) return false;
+  const POINT o = d->SurfaceOrigin();
+  m.FDest = RECT{box.left + o.x, box.top + o.y, box.right + o.x, box.bottom + o.y};
+  const int64_t dw = deviceDest.Width(), dh = deviceDest.Height();
+  m.FCols.resize(size_t(box.Width()));
+  m.FRows.resize(size_t(box.Height()));
+  for (int x = box.left; x < box.right; ++x)
+    m.FCols[size_t(x - box.left)] = Sample(x - deviceDest.left, dw, sw, sx, mirrorX);
+  for (int y = box.top; y < box.bottom; ++y)
+    m.FRows[size_t(y - box.top)] = Sample(y - deviceDest.top, dh, sh, sy, mirrorY);
+  return true;
+}
+
+struct RopPixels {
+  unsigned FTable;
+  uint32_t FPattern;
+  uint32_t operator()(uint32_t s, uint32_t dpx) const {
+    return (Ternary(FTable, FPattern, s, dpx) & kColour) | kAlpha;
+  }
+};
+
+}  // namespace
+
+// ---- BitBlt, StretchBlt, PatBlt ------------------------------------------------------------
+
+BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, DWORD rop) {
+  DeviceContext* d = LookupDC(dst);
+  if (!d) return FALSE;
+  const unsigned table = (rop >> 16) & 0xFF;
+  if (!UsesSource(table)) return PatBlt(dst, x, y, width, height, rop);
+  DeviceContext* s = LookupDC(src);
+  if (!s) return FALSE;
+  if (width <= 0 || height <= 0) return TRUE;
+  Bitmap* t = d->Target();
+  Bitmap* sb = s->Target();
+  if (!t || !sb) return TRUE;
+  uint32_t pattern = 0;
+  if (UsesPattern(table)) {
+    const std::optional<uint32_t> p = BrushPixel(d);
+    if (!p) return TRUE;
+    pattern = *p;
+  }
+
+  RECT dev = ToDeviceRect(d, x, y, int64_t(x) + width, int64_t(y) + height);
+  const POINT dt = d->DeviceToTarget(POINT{dev.left, dev.top});
+  const POINT st = s->DeviceToTarget(ToDevice(s, sx, sy));
+  // Source target pixel = destination target pixel + shift.
+  const int64_t shiftX = int64_t(st.x) - dt.x;
+  const int64_t shiftY = int64_t(st.y) - dt.y;
+  // Only where the source exists.
+  const POINT o = d->SurfaceOrigin();
+  const RECT reach{Clamp(-shiftX - o.x), Clamp(-shiftY - o.y), Clamp(sb->Width() - shiftX - o.x),
+                   Clamp(sb->Height() - shiftY - o.y)};
+  dev = Intersect(dev, reach);
+  if (IsEmpty(dev)) return TRUE;
+
+  std::vector<RECT> parts;
+  d->ForEachClipRect(dev, [&](const RECT& r) { parts.push_back(r); });
+  if (parts.empty()) return TRUE;
+
+  const bool copy = table == 0xCC;
+  if (copy) {
+    const bool sameBitmap = sb == t;
+    if (!sameBitmap || parts.size() == 1) {
+      for (const RECT& r : parts) {
+        const size_t bytes = size_t(r.Width()) * 4;
+        const int sx0 = int(r.left + shiftX);
+        // Within one bitmap, rows are copied against the direction of the move.
+        const bool bottomFirst = sameBitmap && shiftY < 0;
+        for (int i = 0; i < r.Height(); ++i) {
+          const int yy = bottomFirst ? r.bottom - 1 - i : r.top + i;
+          std::memmove(PixelRow(*t, yy) + r.left, PixelRow(*sb, int(yy + shiftY)) + sx0, bytes);
+        }
+      }
+      return TRUE;
+    }
+  }
+  // A one-to-one mapping: sampling a span of the same length is the identity.
+  Mapping m;
+  if (!BuildMapping(d, dev, int64_t(dev.left) + o.x + shiftX, int64_t(dev.top) + o.y + shiftY,
+                    dev.Width(), dev.Height(), false, false, m))
+    return TRUE;
+  auto run = [&](const Bitmap& from, int left, int top) {
+    if (copy)
+      MappedBlit(d, dev, m, from, left, top, [](uint32_t sp, uint32_t) { return sp; });
+    else
+      MappedBlit(d, dev, m, from, left, top, RopPixels{table, pattern});
+  };
+  if (sb == t) {
+    const SourceCopy c = CopyArea(*sb, m);
+    run(c.FCopy, c.FLeft, c.FTop);
+  } else {
+    run(*sb, 0, 0);
+  }
+  return TRUE;
+}
+
+BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
+                int sh, DWORD rop) {
+  DeviceContext* d = LookupDC(dst);
+  if (!d) return FALSE;
+  const unsigned table = (rop >> 16) & 0xFF;
+  if (!UsesSource(table)) {
+    int64_t lx = x, ly = y, lw = width, lh = height;
+    Normalise(lx, lw);
+    Normalise(ly, lh);
+    return PatBlt(dst, Clamp(lx), Clamp(ly), Clamp(lw), Clamp(lh), rop);
+  }
+  DeviceContext* s = LookupDC(src);
+  if (!s) return FALSE;
+  int64_t dx = x, dy = y, dw = width, dh = height, lsx = sx, lsy = sy, lsw = sw, lsh = sh;
+  const bool mirrorX = (dw < 0) != (lsw < 0);
+  const bool mirrorY = (dh < 0) != (lsh < 0);
+  Normalise(dx, dw);
+  Normalise(dy, dh);
+  Normalise(lsx, lsw);
+  Normalise(lsy, lsh);
+  if (dw == 0 || dh == 0 || lsw == 0 || lsh == 0) return TRUE;
+  Bitmap* t = d->Target();
+  Bitmap* sb = s->Target();
+  if (!t || !sb) return TRUE;
+  uint32_t pattern = 0;
+  if (UsesPattern(table)) {
+    const std::optional<uint32_t> p = BrushPixel(d);
+    if (!p) return TRUE;
+    pattern = *p;
+  }
+  const RECT dev = ToDeviceRect(d, dx, dy, dx + dw, dy + dh);
+  const POINT st = s->DeviceToTarget(ToDevice(s, lsx, lsy));
+  Mapping m;
+  if (!BuildMapping(d, dev, st.x, st.y, lsw, lsh, mirrorX, mirrorY, m)) return TRUE;
+  const bool copy = table == 0xCC;
+  auto run = [&](const Bitmap& from, int left, int top) {
+    if (copy)
+      MappedBlit(d, dev, m, from, left, top, [](uint32_t sp, uint32_t) { return sp; });
+    else
+      MappedBlit(d, dev, m, from, left, top, RopPixels{table, pattern});
+  };
+  if (sb == t) {
+    const SourceCopy c = CopyArea(*sb, m);
+    run(c.FCopy, c.FLeft, c.FTop);
+  } else {
+    run(*sb, 0, 0);
+  }
+  return TRUE;
+}
+
+BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d) return FALSE;
+  const unsigned table = (rop >> 16) & 0xFF;
+  if (UsesSource(table)) return FALSE;
+  if (width == 0 || height == 0 || !d->Target()) return TRUE;
+  uint32_t pattern = 0;
+  if (UsesPattern(table)) {
+    const std::optional<uint32_t> p = BrushPixel(d);
+    if (!p) return TRUE;
+    pattern = *p;
+  }
+  const RECT dev = ToDeviceRect(d, x, y, int64_t(x) + width, int64_t(y) + height);
+  switch (table) {
+    case 0xF0: FillDevice(d, dev, pattern); return TRUE;        // PATCOPY
+    case 0x00: FillDevice(d, dev, kAlpha); return TRUE;         // BLACKNESS
+    case 0xFF: FillDevice(d, dev, 0xFFFFFFFFu); return TRUE;    // WHITENESS
+    case 0xAA: return TRUE;                                     // destination unchanged
+    default: break;
+  }
+  Bitmap* t = d->Target();
+  d->ForEachClipRect(dev, [&](const RECT& r) {
+    for (int yy = r.top; yy < r.bottom; ++yy) {
+      uint32_t* row = PixelRow(*t, yy);
+      for (int xx = r.left; xx < r.right; ++xx)
+        row[xx] = (Ternary(table, pattern, 0, row[xx]) & kColour) | kAlpha;
+    }
+  });
+  return TRUE;
+}
+
+// ---- Rectangles ----------------------------------------------------------------------------
+
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
+  DeviceContext* d = LookupDC(dc);
+  uint32_t px = 0;
+  if (!d || !rect) return 0;
+  const Paint paint = ResolveBrush(brush, &px);
+  if (paint == Paint::Dead) return 0;
+  if (paint == Paint::Solid && rect->left < rect->right && rect->top < rect->bottom)
+    FillDevice(d, ToDeviceRect(d, rect->left, rect->top, rect->right, rect->bottom), px);
+  return 1;
+}
+
+BOOL FillSolidRect(HDC dc, const RECT* rect, COLORREF color) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d || !rect) return FALSE;
+  if (rect->left < rect->right && rect->top < rect->bottom)
+    FillDevice(d, ToDeviceRect(d, rect->left, rect->top, rect->right, rect->bottom), ToPixel(color));
+  return TRUE;
+}
+
+int FrameRect(HDC dc, const RECT* rect, HBRUSH brush) {
+  DeviceContext* d = LookupDC(dc);
+  uint32_t px = 0;
+  if (!d || !rect) return 0;
+  const Paint paint = ResolveBrush(brush, &px);
+  if (paint == Paint::Dead) return 0;
+  if (paint == Paint::Solid && rect->left < rect->right && rect->top < rect->bottom)
+    ForEachRingBar(ToDeviceRect(d, rect->left, rect->top, rect->right, rect->bottom),
+                   [&](const RECT& bar) { FillDevice(d, bar, px); });
+  return 1;
+}
+
+BOOL InvertRect(HDC dc, const RECT* rect) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d || !rect) return FALSE;
+  if (rect->left < rect->right && rect->top < rect->bottom)
+    Rop2Device(d, ToDeviceRect(d, rect->left, rect->top, rect->right, rect->bottom), 0, R2_NOT);
+  return TRUE;
+}
+
+BOOL FillRgn(HDC dc, HRGN region, HBRUSH brush) {
+  DeviceContext* d = LookupDC(dc);
+  const Region* r = LookupRegion(region);
+  uint32_t px = 0;
+  if (!d || !r) return FALSE;
+  const Paint paint = ResolveBrush(brush, &px);
+  if (paint == Paint::Dead) return FALSE;
+  if (paint == Paint::Solid)
+    for (const RECT& part : r->Rects())
+      FillDevice(d, ToDeviceRect(d, part.left, part.top, part.right, part.bottom), px);
+  return TRUE;
+}
+
+// ---- Lines ---------------------------------------------------------------------------------
+
+namespace {
+
+// Dash patterns: alternating on and off lengths.
+struct DashPattern {
+  const int* FLengths;
+  int FCount;
+};
+
+DashPattern PatternFor(int style) {
+  static const int dash[] = {18, 6};
+  static const int dot[] = {3, 3};
+  static const int dashDot[] = {9, 3, 3, 3};
+  static const int dashDotDot[] = {9, 3, 3, 3, 3, 3};
+  switch (style) {
+    case PS_DASH: return {dash, 2};
+    case PS_DOT: return {dot, 2};
+    case PS_DASHDOT: return {dashDot, 4};
+    case PS_DASHDOTDOT: return {dashDotDot, 6};
+    default: return {nullptr, 0};
+  }
+}
+
+class LinePainter {
+ public:
+  explicit LinePainter(DeviceContext* d) : FDC(d), FTarget(d->Target()) {
+    const PenObject* pen = SelectedPen(d);
+    FNull = !pen || pen->Style() == PS_NULL;
+    if (FNull) return;
+    FPen = ToPixel(pen->Color());
+    FWidth = std::max(1, pen->Width());
+    FPattern = PatternFor(pen->Style());
+    FBackground = ToPixel(d->State().FBkColor);
+    FOpaqueGaps = d->State().FBkMode == OPAQUE;
+    FRop2 = d->State().FRop2;
+    const Region& clip = d->EffectiveClip();
+    FClip = clip.Rects();
+  }
+
+  // The segment from a to b (device space), b excluded. Step k along the major axis puts
+  // the minor coordinate at the rounded exact position, so a long line can start at any step:
+  // only the steps whose major coordinate lies within the clip box are walked.
+  void Segment(POINT a, POINT b) {
+    if (FNull || !FTarget) return;
+    const int64_t dx = int64_t(b.x) - a.x, dy = int64_t(b.y) - a.y;
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const int64_t major = xMajor ? std::abs(dx) : std::abs(dy);
+    const int64_t minor = xMajor ? std::abs(dy) : std::abs(dx);
+    if (major == 0) return;
+    const int64_t majorStep = (xMajor ? dx : dy) > 0 ? 1 : -1;
+    const int64_t minorStep = (xMajor ? dy : dx) > 0 ? 1 : -1;
+    const int64_t start = xMajor ? a.x : a.y;
+    const int64_t minorStart = xMajor ? a.y : a.x;
+    const RECT box = FDC->EffectiveClip().Box();
+    const int64_t lo = int64_t(xMajor ? box.left : box.top) - FWidth;
+    const int64_t hi = int64_t(xMajor ? box.right : box.bottom) + FWidth;
+    // Steps k in [first, last) keep the major coordinate start + majorStep * k in [lo, hi).
+    int64_t first = majorStep > 0 ? lo - start : start - hi + 1;
+    int64_t last = majorStep > 0 ? hi - start : start - lo + 1;
+    first = std::clamp<int64_t>(first, 0, major);
+    last = std::clamp<int64_t>(last, 0, major);
+    if (first >= last) {
+      Advance(major);
+      return;
+    }
+    Advance(first);
+    for (int64_t k = first; k < last; ++k) {
+      const int64_t m = start + majorStep * k;
+      const int64_t n = minorStart + minorStep * ((2 * k * minor + major) / (2 * major));
+      Plot(int(xMajor ? m : n), int(xMajor ? n : m));
+    }
+    Advance(major - last);
+  }
+
+ private:
+  // Moves the dash pattern on by n pixels without drawing.
+  void Advance(int64_t n) {
+    if (!FPattern.FCount) return;
+    int total = 0;
+    for (int i = 0; i < FPattern.FCount; ++i) total += FPattern.FLengths[i];
+    for (int64_t k = n % total; k > 0; --k)
+      if (++FDashPos >= FPattern.FLengths[FDashIndex]) {
+        FDashPos = 0;
+        FDashIndex = (FDashIndex + 1) % FPattern.FCount;
+      }
+  }
+
+  void Plot(int x, int y) {
+    bool on = true;
+    if (FPattern.FCount) {
+      on = FDashIndex % 2 == 0;
+      if (++FDashPos >= FPattern.FLengths[FDashIndex]) {
+        FDashPos = 0;
+        FDashIndex = (FDashIndex + 1) % FPattern.FCount;
+      }
+      if (!on && !FOpaqueGaps) return;
+    }
+    const uint32_t px = on ? FPen : FBackground;
+    if (FWidth > 1) {
+      const int half = FWidth / 2;
+      Rop2Device(FDC, RECT{x - half, y - half, x - half + FWidth, y - half + FWidth}, px, FRop2);
+      return;
+    }
+    for (const RECT& c : FClip) {
+      if (c.top > y) break;
+      if (x >= c.left && x < c.right && y >= c.top && y < c.bottom) {
+        const POINT o = FDC->SurfaceOrigin();
+        uint32_t& p = PixelRow(*FTarget, y + o.y)[x + o.x];
+        p = FRop2 == R2_COPYPEN ? px : Binary(FRop2, px, p);
+        return;
+      }
+    }
+  }
+
+  DeviceContext* FDC;
+  Bitmap* FTarget;
+  bool FNull = true;
+  uint32_t FPen = 0;
+  uint32_t FBackground = 0;
+  bool FOpaqueGaps = false;
+  int FWidth = 1;
+  int FRop2 = R2_COPYPEN;
+  DashPattern FPattern{nullptr, 0};
+  int FDashIndex = 0;
+  int FDashPos = 0;
+  std::vector<RECT> FClip;
+};
+
+}  // namespace
+
+BOOL LineTo(HDC dc, int x, int y) {
+  const POINT p{x, y};
+  return PolylineTo(dc, &p, 1);
+}
+
+BOOL PolylineTo(HDC dc, const POINT* points, DWORD count) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d || (!points && count > 0)) return FALSE;
+  LinePainter painter(d);
+  for (DWORD i = 0; i < count; ++i) {
+    POINT& current = d->State().FCurrentPos;
+    painter.Segment(ToDevice(d, current.x, current.y), ToDevice(d, points[i].x, points[i].y));
+    current = points[i];
+  }
+  return TRUE;
+}
+
+BOOL Polyline(HDC dc, const POINT* points, int count) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d || !points || count < 2) return FALSE;
+  LinePainter painter(d);
+  for (int i = 0; i + 1 < count; ++i)
+    painter.Segment(ToDevice(d, points[i].x, points[i].y),
+                    ToDevice(d, points[i + 1].x, points[i + 1].y));
+  return TRUE;
+}
+
+BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d) return FALSE;
+  const RECT dev = ToDeviceRect(d, left, top, right, bottom);
+  if (IsEmpty(dev) || !d->Target()) return TRUE;
+  const PenObject* pen = SelectedPen(d);
+  const std::optional<uint32_t> brush = BrushPixel(d);
+  const int rop2 = d->State().FRop2;
+  if (!pen || pen->Style() == PS_NULL) {
+    if (brush) Rop2Device(d, RECT{dev.left, dev.top, dev.right - 1, dev.bottom - 1}, *brush, rop2);
+    return TRUE;
+  }
+  const int w = std::max(1, pen->Width());
+  const RECT inside{dev.left + w, dev.top + w, dev.right - w, dev.bottom - w};
+  if (brush && !IsEmpty(inside)) Rop2Device(d, inside, *brush, rop2);
+  if (PatternFor(pen->Style()).FCount && w == 1) {
+    LinePainter painter(d);
+    const POINT corners[] = {{dev.left, dev.top},
+                             {dev.right - 1, dev.top},
+                             {dev.right - 1, dev.bottom - 1},
+                             {dev.left, dev.bottom - 1},
+                             {dev.left, dev.top}};
+    if (dev.Width() == 1 || dev.Height() == 1) {
+      // The outline is a single line; walking the ring would cover it twice.
+      painter.Segment(corners[0], dev.Height() == 1 ? POINT{dev.right, dev.top}
+                                                    : POINT{dev.left, dev.bottom});
+      return TRUE;
+    }
+    for (int i = 0; i < 4; ++i) painter.Segment(corners[i], corners[i + 1]);
+    return TRUE;
+  }
+  const uint32_t px = ToPixel(pen->Color());
+  if (IsEmpty(inside)) {
+    Rop2Device(d, dev, px, rop2);
+    return TRUE;
+  }
+  Rop2Device(d, RECT{dev.left, dev.top, dev.right, inside.top}, px, rop2);
+  Rop2Device(d, RECT{dev.left, inside.bottom, dev.right, dev.bottom}, px, rop2);
+  Rop2Device(d, RECT{dev.left, inside.top, inside.left, inside.bottom}, px, rop2);
+  Rop2Device(d, RECT{inside.right, inside.top, dev.right, inside.bottom}, px, rop2);
+  return TRUE;
+}
+
+// ---- Pixels --------------------------------------------------------------------------------
+
+namespace {
+
+// The target pixel behind a logical point, when the clip lets drawing reach it.
+uint32_t* VisiblePixel(DeviceContext* d, int x, int y) {
+  Bitmap* t = d->Target();
+  if (!t) return nullptr;
+  const POINT p = ToDevice(d, x, y);
+  if (!d->EffectiveClip().Contains(p)) return nullptr;
+  const POINT tp = d->DeviceToTarget(p);
+  return PixelRow(*t, tp.y) + tp.x;
+}
+
+}  // namespace
+
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF color) {
+  DeviceContext* d = LookupDC(dc);
+  uint32_t* p = d ? VisiblePixel(d, x, y) : nullptr;
+  if (!p) return CLR_INVALID;
+  *p = ToPixel(color);
+  return color & kColour;
+}
+
+BOOL SetPixelV(HDC dc, int x, int y, COLORREF color) {
+  return SetPixel(dc, x, y, color) != CLR_INVALID ? TRUE : FALSE;
+}
+
+COLORREF GetPixel(HDC dc, int x, int y) {
+  DeviceContext* d = LookupDC(dc);
+  const uint32_t* p = d ? VisiblePixel(d, x, y) : nullptr;
+  return p ? FromPixel(*p) : CLR_INVALID;
+}
+
+BOOL DrawFocusRect(HDC dc, const RECT* rect) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d || !rect) return FALSE;
+  Bitmap* t = d->Target();
+  if (!t) return TRUE;
+  const POINT o = d->SurfaceOrigin();
+  ForEachRingBar(ToDeviceRect(d, rect->left, rect->top, rect->right, rect->bottom),
+                 [&](const RECT& bar) {
+                   d->ForEachClipRect(bar, [&](const RECT& r) {
+                     for (int y = r.top; y < r.bottom; ++y) {
+                       uint32_t* row = PixelRow(*t, y);
+                       // Every other pixel by device position.
+                       for (int x = r.left + ((r.left - o.x + y - o.y) & 1); x < r.right; x += 2)
+                         row[x] = (~row[x] & kColour) | kAlpha;
+                     }
+                   });
+                 });
+  return TRUE;
+}
+
+BOOL DrawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d || !rect || (flags & BF_DIAGONAL)) return FALSE;
+  const bool mono = flags & BF_MONO, flat = flags & BF_FLAT, soft = flags & BF_SOFT;
+  RECT r = ToDeviceRect(d, rect->left, rect->top, rect->right, rect->bottom);
+  auto ring = [&](int topLeft, int bottomRight) {
+    if (IsEmpty(r)) return;
+    const uint32_t tl = ToPixel(GetSysColor(topLeft));
+    const uint32_t br = ToPixel(GetSysColor(bottomRight));
+    if (flags & BF_TOP) FillDevice(d, RECT{r.left, r.top, r.right, r.top + 1}, tl);
+    if (flags & BF_LEFT) FillDevice(d, RECT{r.left, r.top, r.left + 1, r.bottom}, tl);
+    if (flags & BF_BOTTOM) FillDevice(d, RECT{r.left, r.bottom - 1, r.right, r.bottom}, br);
+    if (flags & BF_RIGHT) FillDevice(d, RECT{r.right - 1, r.top, r.right, r.bottom}, br);
+    if (flags & BF_LEFT) r.left++;
+    if (flags & BF_TOP) r.top++;
+    if (flags & BF_RIGHT) r.right--;
+    if (flags & BF_BOTTOM) r.bottom--;
+  };
+  const UINT outer = edge & BDR_OUTER, inner = edge & BDR_INNER;
+  if (mono || flat) {
+    const int outerColour = mono ? COLOR_WINDOWFRAME : COLOR_BTNSHADOW;
+    const int innerColour = mono ? COLOR_WINDOW : COLOR_BTNFACE;
+    if (outer) ring(outerColour, outerColour);
+    if (inner) ring(innerColour, innerColour);
+  } else {
+    if (outer & BDR_RAISEDOUTER)
+      ring(soft ? COLOR_BTNHIGHLIGHT : COLOR_3DLIGHT, COLOR_3DDKSHADOW);
+    else if (outer & BDR_SUNKENOUTER)
+      ring(COLOR_BTNSHADOW, COLOR_BTNHIGHLIGHT);
+    if (inner & BDR_RAISEDINNER)
+      ring(soft ? COLOR_3DLIGHT : COLOR_BTNHIGHLIGHT, COLOR_BTNSHADOW);
+    else if (inner & BDR_SUNKENINNER)
+      ring(COLOR_3DDKSHADOW, COLOR_3DLIGHT);
+  }
+  if ((flags & BF_MIDDLE) && !IsEmpty(r))
+    FillDevice(d, r, ToPixel(GetSysColor(mono ? COLOR_WINDOW : COLOR_BTNFACE)));
+  if (flags & BF_ADJUST) {
+    const RECT logical = d->DeviceToLogical(IsEmpty(r) ? RECT{r.left, r.top, r.left, r.top} : r);
+    *rect = logical;
+  }
+  return TRUE;
+}
+
+// ---- Gradients -----------------------------------------------------------------------------
+
+namespace {
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+  int64_t q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) q--;
+  return q;
+}
+
+// c0 + round((c1 - c0) * i / n), n > 0; halves round up.
+uint32_t Lerp16(int64_t c0, int64_t c1, int64_t i, int64_t n) {
+  return uint32_t(c0 + FloorDiv(2 * (c1 - c0) * i + n, 2 * n));
+}
+
+uint32_t Pixel16(uint32_t r, uint32_t g, uint32_t b) {
+  return kAlpha | ((r >> 8) << 16) | ((g >> 8) << 8) | (b >> 8);
+}
+
+void GradientRect(DeviceContext* d, const TRIVERTEX& a, const TRIVERTEX& b, bool vertical) {
+  const RECT dev = ToDeviceRect(d, a.x, a.y, b.x, b.y);
+  const RECT box = Intersect(d->EffectiveClip().Box(), dev);
+  if (IsEmpty(box)) return;
+  // The colours run from the vertex nearer the left (top) edge.
+  const bool aFirst = vertical ? a.y <= b.y : a.x <= b.x;
+  const TRIVERTEX& c0 = aFirst ? a : b;
+  const TRIVERTEX& c1 = aFirst ? b : a;
+  const int start = vertical ? dev.top : dev.left;
+  const int n = vertical ? dev.Height() : dev.Width();
+  const int from = vertical ? box.top : box.left;
+  const int to = vertical ? box.bottom : box.right;
+  std::vector<uint32_t> colours(size_t(to - from));
+  for (int i = from; i < to; ++i) {
+    const int64_t k = i - start;
+    const int64_t den = std::max(1, n - 1);
+    colours[size_t(i - from)] =
+        Pixel16(Lerp16(c0.Red, c1.Red, k, den), Lerp16(c0.Green, c1.Green, k, den),
+                Lerp16(c0.Blue, c1.Blue, k, den));
+  }
+  Bitmap* t = d->Target();
+  const POINT o = d->SurfaceOrigin();
+  d->ForEachClipRect(dev, [&](const RECT& r) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      uint32_t* row = PixelRow(*t, y);
+      if (vertical)
+        FillSpan(row, r.left, r.right, colours[size_t(y - o.y - from)]);
+      else
+        std::memcpy(row + r.left, &colours[size_t(r.left - o.x - from)], size_t(r.Width()) * 4);
+    }
+  });
+}
+
+struct P64 {
+  int64_t x, y;
+};
+
+// Twice the signed area of (a, b, p), in doubled coordinates.
+int64_t Edge(P64 a, P64 b, P64 p) { return (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x); }
+
+bool TopLeft(P64 a, P64 b) { return (b.y == a.y && b.x > a.x) || b.y < a.y; }
+
+void GradientTriangle(DeviceContext* d, TRIVERTEX v0, TRIVERTEX v1, TRIVERTEX v2) {
+  auto doubled = [&](const TRIVERTEX& v) {
+    const POINT p = ToDevice(d, v.x, v.y);
+    return P64{2 * int64_t(p.x), 2 * int64_t(p.y)};
+  };
+  P64 a = doubled(v0), b = doubled(v1), c = doubled(v2);
+  int64_t area = Edge(a, b, c);
+  if (area == 0) return;
+  if (area < 0) {
+    std::swap(b, c);
+    std::swap(v1, v2);
+    area = -area;
+  }
+  const bool tlA = TopLeft(b, c), tlB = TopLeft(c, a), tlC = TopLeft(a, b);
+  const RECT bounds{Clamp(std::min({a.x, b.x, c.x}) / 2 - 1), Clamp(std::min({a.y, b.y, c.y}) / 2 - 1),
+                    Clamp(std::max({a.x, b.x, c.x}) / 2 + 1), Clamp(std::max({a.y, b.y, c.y}) / 2 + 1)};
+  Bitmap* t = d->Target();
+  const POINT o = d->SurfaceOrigin();
+  const double inv = 1.0 / double(area);
+  auto mix = [&](double w0, double w1, double w2, COLOR16 c0, COLOR16 c1, COLOR16 c2) {
+    const double v = (w0 * c0 + w1 * c1 + w2 * c2) * inv;
+    return uint32_t(std::clamp(std::floor(v + 0.5), 0.0, 65535.0));
+  };
+  d->ForEachClipRect(bounds, [&](const RECT& r) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      uint32_t* row = PixelRow(*t, y);
+      for (int x = r.left; x < r.right; ++x) {
+        const P64 p{2 * int64_t(x - o.x) + 1, 2 * int64_t(y - o.y) + 1};
+        const int64_t w0 = Edge(b, c, p), w1 = Edge(c, a, p), w2 = Edge(a, b, p);
+        if (w0 < 0 || w1 < 0 || w2 < 0) continue;
+        if ((w0 == 0 && !tlA) || (w1 == 0 && !tlB) || (w2 == 0 && !tlC)) continue;
+        const double f0 = double(w0), f1 = double(w1), f2 = double(w2);
+        row[x] = Pixel16(mix(f0, f1, f2, v0.Red, v1.Red, v2.Red),
+                         mix(f0, f1, f2, v0.Green, v1.Green, v2.Green),
+                         mix(f0, f1, f2, v0.Blue, v1.Blue, v2.Blue));
+      }
+    }
+  });
+}
+
+}  // namespace
+
+BOOL GradientFill(HDC dc, const TRIVERTEX* vertices, ULONG vertexCount, const void* mesh,
+                  ULONG meshCount, ULONG mode) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d || !vertices || (!mesh && meshCount > 0)) return FALSE;
+  if (mode == GRADIENT_FILL_RECT_H || mode == GRADIENT_FILL_RECT_V) {
+    const auto* rects = static_cast<const GRADIENT_RECT*>(mesh);
+    for (ULONG i = 0; i < meshCount; ++i)
+      if (rects[i].UpperLeft >= vertexCount || rects[i].LowerRight >= vertexCount) return FALSE;
+    if (!d->Target()) return TRUE;
+    for (ULONG i = 0; i < meshCount; ++i)
+      GradientRect(d, vertices[rects[i].UpperLeft], vertices[rects[i].LowerRight],
+                   mode == GRADIENT_FILL_RECT_V);
+    return TRUE;
+  }
+  if (mode == GRADIENT_FILL_TRIANGLE) {
+    const auto* tris = static_cast<const GRADIENT_TRIANGLE*>(mesh);
+    for (ULONG i = 0; i < meshCount; ++i)
+      if (tris[i].Vertex1 >= vertexCount || tris[i].Vertex2 >= vertexCount ||
+          tris[i].Vertex3 >= vertexCount)
+        return FALSE;
+    if (!d->Target()) return TRUE;
+    for (ULONG i = 0; i < meshCount; ++i)
+      GradientTriangle(d, vertices[tris[i].Vertex1], vertices[tris[i].Vertex2],
+                       vertices[tris[i].Vertex3]);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+// ---- AlphaBlend ----------------------------------------------------------------------------
+
+uint32_t BlendPixel(uint32_t s, uint32_t dpx, uint32_t constantAlpha, bool perPixel) {
+  const uint32_t a = perPixel ? Div255((s >> 24) * constantAlpha) : constantAlpha;
+  if (a == 255) return s | kAlpha;
+  if (a == 0) return dpx;
+  const uint32_t da = dpx >> 24;
+  const uint32_t na = 255 - a;
+  if (da == 255) {
+    uint32_t out = kAlpha;
+    for (int shift = 0; shift < 24; shift += 8)
+      out |= Div255(((s >> shift) & 0xFF) * a + ((dpx >> shift) & 0xFF) * na) << shift;
+    return out;
+  }
+  const uint32_t outA = a + Div255(da * na);
+  uint32_t out = outA << 24;
+  const uint32_t den = outA * 255;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const uint32_t num = ((s >> shift) & 0xFF) * a * 255 + ((dpx >> shift) & 0xFF) * da * na;
+    out |= std::min<uint32_t>(255, (num + den / 2) / den) << shift;
+  }
+  return out;
+}
+
+namespace {
+
+struct Over {
+  uint32_t FConstant;
+  bool FPerPixel;
+  uint32_t operator()(uint32_t s, uint32_t dpx) const { return BlendPixel(s, dpx, FConstant, FPerPixel); }
+};
+
+}  // namespace
+
+BOOL AlphaBlend(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
+                int sh, BLENDFUNCTION blend) {
+  DeviceContext* d = LookupDC(dst);
+  DeviceContext* s = LookupDC(src);
+  if (!d || !s || blend.BlendOp != AC_SRC_OVER) return FALSE;
+  if (width <= 0 || height <= 0 || sw <= 0 || sh <= 0) return FALSE;
+  Bitmap* t = d->Target();
+  Bitmap* sb = s->Target();
+  if (!t || !sb) return TRUE;
+  const RECT dev = ToDeviceRect(d, x, y, int64_t(x) + width, int64_t(y) + height);
+  const POINT st = s->DeviceToTarget(ToDevice(s, sx, sy));
+  Mapping m;
+  if (!BuildMapping(d, dev, st.x, st.y, sw, sh, false, false, m)) return TRUE;
+  const Over op{blend.SourceConstantAlpha, (blend.AlphaFormat & AC_SRC_ALPHA) != 0};
+  if (sb == t) {
+    const SourceCopy c = CopyArea(*sb, m);
+    MappedBlit(d, dev, m, c.FCopy, c.FLeft, c.FTop, op);
+  } else {
+    MappedBlit(d, dev, m, *sb, 0, 0, op);
+  }
+  return TRUE;
+}
+
+}  // namespace win
