@@ -335,6 +335,11 @@ bool CookNextInput() {
   return true;
 }
 
+HWND WindowFromPoint(POINT p) {
+  int hit = HTNOWHERE;
+  return HitSearch(Wm().TopLevels(), p, true, &hit);
+}
+
 void SynthesizeMouseMove() {
   BackendEvent ev;
   ev.kind = BackendEvent::Kind::MouseMove;
@@ -455,16 +460,18 @@ HWND SetFocus(HWND hwnd) {
   Window* w = wm.Find(hwnd);
   if (!w || (w->style & WS_DISABLED)) return nullptr;
   if (CallHooks(WH_CBT, HCBT_SETFOCUS, WPARAM(hwnd), LPARAM(old))) return nullptr;
+  // The answer is the focus as the caller saw it, even when activating moved it meanwhile.
+  HWND callerSaw = old;
   HWND root = RootOf(hwnd);
   if (wm.active != root && !ActivateWindow(root, false)) return nullptr;
   if (!wm.Find(hwnd)) return nullptr;
   old = wm.focus;
-  if (old == hwnd) return old;
+  if (old == hwnd) return callerSaw;
   if (old && wm.Find(old)) SendMessageW(old, WM_KILLFOCUS, WPARAM(hwnd), 0);
-  if (!wm.Find(hwnd)) return old;
+  if (!wm.Find(hwnd)) return callerSaw;
   wm.focus = hwnd;
   SendMessageW(hwnd, WM_SETFOCUS, WPARAM(old && wm.Find(old) ? old : nullptr), 0);
-  return old;
+  return callerSaw;
 }
 
 HWND GetFocus() { return Wm().focus; }

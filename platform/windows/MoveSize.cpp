@@ -44,8 +44,9 @@ void RunMoveSizeLoop(HWND hwnd, WPARAM command, LPARAM lParam) {
   int edge = int(command & 0x000F);
   if (moving && (w->style & WS_MAXIMIZE)) return;
   if (!moving && (edge < WMSZ_LEFT || edge > WMSZ_BOTTOMRIGHT)) return;
-  // The loops follow the mouse; without a pressed button there is nothing to follow.
-  if (GetAsyncKeyState(VK_LBUTTON) >= 0) return;
+  // The loops follow the mouse; without a pressed button (as of the message that started
+  // them) there is nothing to follow.
+  if (GetKeyState(VK_LBUTTON) >= 0) return;
 
   POINT start = lParam ? POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)} : wm.cursor;
   RECT startRect = w->rect;
@@ -94,7 +95,7 @@ void RunMoveSizeLoop(HWND hwnd, WPARAM command, LPARAM lParam) {
 
 void TrackTitleButton(HWND hwnd, int hit) {
   WindowManager& wm = Wm();
-  if (!wm.Find(hwnd) || GetAsyncKeyState(VK_LBUTTON) >= 0) return;
+  if (!wm.Find(hwnd) || GetKeyState(VK_LBUTTON) >= 0) return;
   SetCapture(hwnd);
   MSG msg;
   bool released = false;

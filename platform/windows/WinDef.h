@@ -6,7 +6,7 @@
 
 namespace win {
 
-using BOOL = int32_t;
+using BOOL = int;
 using UINT = uint32_t;
 using DWORD = uint32_t;
 using WORD = uint16_t;
@@ -19,8 +19,13 @@ using LRESULT = intptr_t;
 using LONG_PTR = intptr_t;
 using UINT_PTR = uintptr_t;
 
-constexpr BOOL TRUE = 1;
-constexpr BOOL FALSE = 0;
+// Macros, guarded, as in the drawing layer: GLib defines them the same way.
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
 
 struct HWND__;
 using HWND = HWND__*;

@@ -1102,6 +1102,13 @@ BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
                       SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0u : UINT(SWP_NOREDRAW)));
 }
 
+BOOL SetMenuBarRows(HWND hwnd, int rows) {
+  Window* w = Wm().Find(hwnd);
+  if (!w || w->parent || rows < 0) return FALSE;
+  w->menuRows = rows;
+  return TRUE;
+}
+
 BOOL BringWindowToTop(HWND hwnd) {
   return SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }

@@ -158,6 +158,10 @@ BOOL GetWindowPlacement(HWND hwnd, WINDOWPLACEMENT* placement);
 BOOL SetWindowPlacement(HWND hwnd, const WINDOWPLACEMENT* placement);
 BOOL BringWindowToTop(HWND hwnd);
 
+// How many rows the window's menu bar takes in the non-client area (0: no menu bar). Set by
+// the menu code whenever the bar is laid out; the frame is recalculated on SWP_FRAMECHANGED.
+BOOL SetMenuBarRows(HWND hwnd, int rows);
+
 // --- Activation and focus ---
 HWND SetActiveWindow(HWND hwnd);
 HWND GetActiveWindow();
