@@ -85,8 +85,6 @@ void X11Display::InternAtoms() {
   const Entry entries[] = {
       {"WM_PROTOCOLS", &a.WM_PROTOCOLS},
       {"WM_DELETE_WINDOW", &a.WM_DELETE_WINDOW},
-      {"WM_TAKE_FOCUS", &a.WM_TAKE_FOCUS},
-      {"WM_STATE", &a.WM_STATE},
       {"_MOTIF_WM_HINTS", &a.MOTIF_WM_HINTS},
       {"_NET_WM_NAME", &a.NET_WM_NAME},
       {"_NET_WM_WINDOW_TYPE", &a.NET_WM_WINDOW_TYPE},
@@ -94,24 +92,18 @@ void X11Display::InternAtoms() {
       {"_NET_WM_WINDOW_TYPE_DIALOG", &a.NET_WM_WINDOW_TYPE_DIALOG},
       {"_NET_WM_WINDOW_TYPE_UTILITY", &a.NET_WM_WINDOW_TYPE_UTILITY},
       {"_NET_WM_WINDOW_TYPE_POPUP_MENU", &a.NET_WM_WINDOW_TYPE_POPUP_MENU},
-      {"_NET_WM_WINDOW_TYPE_TOOLTIP", &a.NET_WM_WINDOW_TYPE_TOOLTIP},
       {"_NET_WM_STATE", &a.NET_WM_STATE},
       {"_NET_WM_STATE_ABOVE", &a.NET_WM_STATE_ABOVE},
       {"_NET_WM_STATE_SKIP_TASKBAR", &a.NET_WM_STATE_SKIP_TASKBAR},
       {"_NET_WM_PID", &a.NET_WM_PID},
       {"_NET_WORKAREA", &a.NET_WORKAREA},
       {"_NET_ACTIVE_WINDOW", &a.NET_ACTIVE_WINDOW},
-      {"_NET_WM_WINDOW_OPACITY", &a.NET_WM_WINDOW_OPACITY},
       {"UTF8_STRING", &a.UTF8_STRING},
       {"STRING", &a.STRING},
       {"TEXT", &a.TEXT},
       {"TARGETS", &a.TARGETS},
-      {"MULTIPLE", &a.MULTIPLE},
       {"TIMESTAMP", &a.TIMESTAMP},
       {"INCR", &a.INCR},
-      {"ATOM", &a.ATOM},
-      {"ATOM_PAIR", &a.ATOM_PAIR},
-      {"CARDINAL", &a.CARDINAL},
       {"CLIPBOARD", &a.CLIPBOARD},
       {"PRIMARY", &a.PRIMARY},
       {"text/plain;charset=utf-8", &a.TEXT_PLAIN_UTF8},
@@ -120,7 +112,7 @@ void X11Display::InternAtoms() {
       {"Rich Text Format", &a.RICH_TEXT_FORMAT},
       {"application/rtf", &a.APPLICATION_RTF},
       {"QUILLET_SELECTION", &a.QUILLET_SELECTION},
-      {"QUILLET_WAKE", &a.QUILLET_WAKE},
+      {"QUILLET_TIMESTAMP", &a.QUILLET_TIMESTAMP},
   };
   constexpr int kCount = sizeof(entries) / sizeof(entries[0]);
   char* names[kCount];
@@ -227,8 +219,8 @@ void X11Display::Wake() {
 
 unsigned long X11Display::ServerTime() {
   // A zero-length append to a property produces a PropertyNotify that carries the time.
-  XChangeProperty(FDisplay, FHelper, FAtoms.QUILLET_WAKE, XA_STRING, 8, PropModeAppend, nullptr, 0);
-  struct Match { XWindow window; XAtom atom; } match{FHelper, FAtoms.QUILLET_WAKE};
+  XChangeProperty(FDisplay, FHelper, FAtoms.QUILLET_TIMESTAMP, XA_STRING, 8, PropModeAppend, nullptr, 0);
+  struct Match { XWindow window; XAtom atom; } match{FHelper, FAtoms.QUILLET_TIMESTAMP};
   XEvent ev;
   XIfEvent(
       FDisplay, &ev,

@@ -21,21 +21,19 @@ using XVisualPtr = void*;  // Visual*, opaque here
 
 // The atoms the backend interns once at connection time.
 struct AtomSet {
-  XAtom WM_PROTOCOLS = 0, WM_DELETE_WINDOW = 0, WM_TAKE_FOCUS = 0, WM_STATE = 0;
+  XAtom WM_PROTOCOLS = 0, WM_DELETE_WINDOW = 0;
   XAtom MOTIF_WM_HINTS = 0;
   XAtom NET_WM_NAME = 0, NET_WM_WINDOW_TYPE = 0, NET_WM_WINDOW_TYPE_NORMAL = 0,
         NET_WM_WINDOW_TYPE_DIALOG = 0, NET_WM_WINDOW_TYPE_UTILITY = 0,
-        NET_WM_WINDOW_TYPE_POPUP_MENU = 0, NET_WM_WINDOW_TYPE_TOOLTIP = 0;
+        NET_WM_WINDOW_TYPE_POPUP_MENU = 0;
   XAtom NET_WM_STATE = 0, NET_WM_STATE_ABOVE = 0, NET_WM_STATE_SKIP_TASKBAR = 0;
   XAtom NET_WM_PID = 0, NET_WORKAREA = 0, NET_ACTIVE_WINDOW = 0;
-  XAtom NET_WM_WINDOW_OPACITY = 0;
-  XAtom UTF8_STRING = 0, STRING = 0, TEXT = 0, TARGETS = 0, MULTIPLE = 0, TIMESTAMP = 0,
-        INCR = 0, ATOM = 0, ATOM_PAIR = 0, CARDINAL = 0;
+  XAtom UTF8_STRING = 0, STRING = 0, TEXT = 0, TARGETS = 0, TIMESTAMP = 0, INCR = 0;
   XAtom CLIPBOARD = 0, PRIMARY = 0;
   XAtom TEXT_PLAIN_UTF8 = 0, TEXT_PLAIN = 0, TEXT_RTF = 0, RICH_TEXT_FORMAT = 0,
         APPLICATION_RTF = 0;
   XAtom QUILLET_SELECTION = 0;  // where selections we ask for are delivered on our window
-  XAtom QUILLET_WAKE = 0;
+  XAtom QUILLET_TIMESTAMP = 0;  // touched to learn the server's time
 };
 
 class X11Display {

@@ -79,8 +79,7 @@ struct X11Window::ShmState {
 };
 
 X11Window::X11Window(X11Display& display, const WindowOptions& options)
-    : FDisplay(display), FKind(options.kind), FLayered(options.layered),
-      FTopmost(options.topmost) {
+    : FDisplay(display), FKind(options.kind) {
   Display* dpy = FDisplay.Dpy();
   FBounds = options.bounds;
   const int width = std::max(1, FBounds.Width());
@@ -93,7 +92,7 @@ X11Window::X11Window(X11Display& display, const WindowOptions& options)
   attrs.border_pixel = 0;
   attrs.bit_gravity = NorthWestGravity;
   attrs.event_mask = kEventMask;
-  if (FLayered && FDisplay.ArgbVisual() && FDisplay.CompositorRunning()) {
+  if (options.layered && FDisplay.ArgbVisual() && FDisplay.CompositorRunning()) {
     FVisual = FDisplay.ArgbVisual();
     FDepth = 32;
     FTranslucent = true;
@@ -165,7 +164,7 @@ void X11Window::ApplyKindHints(const WindowOptions& options) {
   XChangeProperty(dpy, FWindow, a.NET_WM_PID, XA_CARDINAL, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(&pid), 1);
 
-  ::Atom type = a.NET_WM_WINDOW_TYPE_NORMAL;
+  ::Atom type = options.transientFor ? a.NET_WM_WINDOW_TYPE_DIALOG : a.NET_WM_WINDOW_TYPE_NORMAL;
   if (FKind == WindowKind::Tool) type = a.NET_WM_WINDOW_TYPE_UTILITY;
   if (FKind == WindowKind::Popup) type = a.NET_WM_WINDOW_TYPE_POPUP_MENU;
   XChangeProperty(dpy, FWindow, a.NET_WM_WINDOW_TYPE, XA_ATOM, 32, PropModeReplace,
@@ -255,11 +254,6 @@ void X11Window::Activate() {
   XFlush(dpy);
 }
 
-void X11Window::Raise() {
-  XRaiseWindow(FDisplay.Dpy(), FWindow);
-  XFlush(FDisplay.Dpy());
-}
-
 void X11Window::SetTitle(StringView title) {
   Display* dpy = FDisplay.Dpy();
   const std::string utf8 = StringToUtf8(title);
@@ -272,47 +266,6 @@ void X11Window::SetTitle(StringView title) {
     XSetWMName(dpy, FWindow, &prop);
     XFree(prop.value);
   }
-}
-
-void X11Window::SendNetWmState(bool add, XAtom state) {
-  XEvent ev{};
-  ev.xclient.type = ClientMessage;
-  ev.xclient.window = FWindow;
-  ev.xclient.message_type = FDisplay.Atoms().NET_WM_STATE;
-  ev.xclient.format = 32;
-  ev.xclient.data.l[0] = add ? 1 : 0;
-  ev.xclient.data.l[1] = static_cast<long>(state);
-  ev.xclient.data.l[3] = 1;
-  XSendEvent(FDisplay.Dpy(), FDisplay.Root(), False,
-             SubstructureRedirectMask | SubstructureNotifyMask, &ev);
-}
-
-void X11Window::SetTopmost(bool topmost) {
-  if (topmost == FTopmost) return;
-  FTopmost = topmost;
-  Display* dpy = FDisplay.Dpy();
-  const AtomSet& a = FDisplay.Atoms();
-  if (FKind == WindowKind::Popup) {
-    if (topmost) XRaiseWindow(dpy, FWindow);
-  } else if (FMapped) {
-    SendNetWmState(topmost, a.NET_WM_STATE_ABOVE);
-  } else {
-    std::vector<::Atom> states;
-    if (FKind == WindowKind::Tool) states.push_back(a.NET_WM_STATE_SKIP_TASKBAR);
-    if (topmost) states.push_back(a.NET_WM_STATE_ABOVE);
-    XChangeProperty(dpy, FWindow, a.NET_WM_STATE, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(states.data()),
-                    static_cast<int>(states.size()));
-  }
-  XFlush(dpy);
-}
-
-void X11Window::SetOwner(XWindow owner) {
-  Display* dpy = FDisplay.Dpy();
-  if (owner)
-    XSetTransientForHint(dpy, FWindow, owner);
-  else
-    XDeleteProperty(dpy, FWindow, XA_WM_TRANSIENT_FOR);
 }
 
 bool X11Window::EnsureShmImage(int width, int height) {

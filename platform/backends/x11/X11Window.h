@@ -46,8 +46,6 @@ class X11Window {
   XIC InputContext() const { return FInputContext; }
   // True when the window has an alpha channel the screen honours.
   bool Translucent() const { return FTranslucent; }
-  bool Layered() const { return FLayered; }
-  WindowKind Kind() const { return FKind; }
 
   // Screen bounds as last set or as last reported by the server.
   const RECT& Bounds() const { return FBounds; }
@@ -60,13 +58,9 @@ class X11Window {
 
   void Show(bool activate);
   void Hide();
-  bool Mapped() const { return FMapped; }
   void NoteMapped(bool mapped);
   void Activate();
-  void Raise();
   void SetTitle(StringView title);
-  void SetTopmost(bool topmost);
-  void SetOwner(XWindow owner);
 
   // Copies the damaged part of the top-level window's surface to the screen. The surface has the
   // window's size; alpha is ignored unless the window is translucent, where the surface must
@@ -91,19 +85,16 @@ class X11Window {
   void ReleaseShmImage();
   void WaitShmIdle();
   void CopyPixels(const Bitmap& surface, const RECT& r, XImage* image, int imageX, int imageY);
-  void SendNetWmState(bool add, XAtom state);
 
   X11Display& FDisplay;
   XWindow FWindow = 0;
-  XAtom FColormap = 0;
+  unsigned long FColormap = 0;
   GC FGc = nullptr;
   XIC FInputContext = nullptr;
   XVisualPtr FVisual = nullptr;
   int FDepth = 0;
   WindowKind FKind = WindowKind::Normal;
-  bool FLayered = false;
   bool FTranslucent = false;
-  bool FTopmost = false;
   bool FMapped = false;
   bool FWantFocus = false;
   RECT FBounds{};
