@@ -46,6 +46,11 @@ LRESULT OnSysCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     case SC_SIZE:
       RunMoveSizeLoop(hwnd, wParam, lParam);
       return 0;
+    case SC_VSCROLL:
+    case SC_HSCROLL:
+      TrackScrollBar(hwnd, (wParam & 0xFFF0) == SC_VSCROLL,
+                     POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+      return 0;
     default:
       return 0;
   }
@@ -135,7 +140,32 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) SetFocus(hwnd);
       return 0;
     case WM_NCACTIVATE:
+      w->ncActive = wParam != FALSE;
+      DefaultNcPaint(hwnd, reinterpret_cast<HRGN>(uintptr_t(1)));
       return TRUE;
+    case WM_NCPAINT:
+      DefaultNcPaint(hwnd, reinterpret_cast<HRGN>(wParam));
+      return 0;
+    case WM_PAINT: {
+      // A DC in wParam is painted into as it is; otherwise the window is validated.
+      if (wParam) return 0;
+      PAINTSTRUCT ps;
+      if (BeginPaint(hwnd, &ps)) EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return DefaultEraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
+    case WM_PRINT:
+      return DefaultPrint(hwnd, reinterpret_cast<HDC>(wParam), lParam);
+    case WM_SETREDRAW:
+      if (wParam) {
+        w->redrawOff = false;
+      } else {
+        w->redrawOff = true;
+        w->update = Region();
+        w->needErase = w->needNcPaint = w->internalPaint = false;
+      }
+      return 0;
     case WM_CANCELMODE:
       if (Wm().capture == hwnd) ReleaseCapture();
       return 0;

@@ -95,7 +95,7 @@ UINT NonClientMessage(UINT clientMsg) { return clientMsg - WM_MOUSEMOVE + WM_NCM
 
 bool ContainsPoint(const Window& w, POINT p) {
   RECT r = ScreenWindowRect(w);
-  return PtInRect(&r, p);
+  return PtInRect(&r, p) && ShapeContains(w, p);
 }
 
 // The window under a point, as the mouse sees it: the deepest visible, enabled window whose

@@ -144,6 +144,17 @@ BOOL PeekMessageW(MSG* msg, HWND hwnd, UINT min, UINT max, UINT removeMsg) {
     }
     if (!CookNextInput()) break;
   }
+  if (InRange(WM_PAINT, min, max))
+    if (HWND paint = NextWindowToPaint(hwnd)) {
+      // WM_PAINT stays pending until the window is validated.
+      *msg = MSG{};
+      msg->hwnd = paint;
+      msg->message = WM_PAINT;
+      msg->time = DWORD(CurrentClock().NowMs());
+      msg->pt = wm.cursor;
+      Retrieved(*msg);
+      return TRUE;
+    }
   if (TakeDueTimer(msg, hwnd, min, max, remove)) {
     Retrieved(*msg);
     return TRUE;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Region.h"
 #include "platform/windows/Backend.h"
 #include "platform/windows/Windows.h"
 
@@ -81,6 +82,22 @@ struct Window {
   int menuRows = 0;
   // Top-level windows: the retained surface the backend presents.
   std::unique_ptr<Bitmap> surface;
+  // Painting: the update region in window coordinates and what it still asks for.
+  Region update;
+  bool needErase = false;
+  bool needNcPaint = false;
+  bool internalPaint = false;
+  bool redrawOff = false;  // WM_SETREDRAW FALSE
+  bool ncActive = false;   // the frame shows the active state (the last WM_NCACTIVATE)
+  // SetWindowRgn: the region (window coordinates) and the handle the system now owns.
+  std::optional<Region> windowRgn;
+  HRGN windowRgnHandle = nullptr;
+  // Layered windows.
+  bool layeredPicture = false;  // shown from the UpdateLayeredWindow picture
+  Bitmap layeredBits;           // premultiplied
+  BYTE layeredAlpha = 255;
+  DWORD layeredFlags = 0;       // LWA_* given to SetLayeredWindowAttributes
+  COLORREF layeredKey = 0;
 };
 
 struct Timer {
@@ -232,6 +249,26 @@ int DefaultNcHitTest(Window& w, POINT screen);
 // The modal move and size loops of SC_MOVE/SC_SIZE, and the press of a title button.
 void RunMoveSizeLoop(HWND hwnd, WPARAM command, LPARAM lParam);
 void TrackTitleButton(HWND hwnd, int hit);
+// Painting: whether the point (screen) is inside the window's shape (region, layered alpha).
+bool ShapeContains(const Window& w, POINT screen);
+// The first window (from the top-level ones in z-order, parents first) needing WM_PAINT that
+// matches the filter; sends a pending WM_NCPAINT on the way.
+HWND NextWindowToPaint(HWND filter);
+// Invalidates whatever a geometry change uncovered or resized.
+void InvalidateAfterPositionChange(HWND hwnd, const RECT& oldScreen, bool sized, bool shown,
+                                   bool hidden, UINT flags);
+// Invalidates the non-client area only (the frame repaints through WM_NCPAINT).
+void InvalidateNonClient(HWND hwnd);
+// Drops what painting keeps for a dying window.
+void ForgetWindowPainting(Window& w);
+// The default WM_NCPAINT / WM_NCACTIVATE painting and WM_PRINT.
+void DefaultNcPaint(HWND hwnd, HRGN region);
+LRESULT DefaultPrint(HWND hwnd, HDC dc, LPARAM flags);
+LRESULT DefaultEraseBackground(HWND hwnd, HDC dc);
+// The standard scroll bars of the non-client area: painting and the tracking loop.
+struct NcGeometry;
+void PaintScrollBars(HDC dc, Window& w, const NcGeometry& g);
+void TrackScrollBar(HWND hwnd, bool vertical, POINT screen);
 // Minimum and maximum tracking sizes of a window after WM_GETMINMAXINFO.
 MINMAXINFO QueryMinMaxInfo(HWND hwnd);
 

@@ -217,6 +217,7 @@ void DestroyTree(HWND hwnd) {
   ForgetWindowInput(hwnd);
   ForgetWindowTimers(hwnd);
   w->props.clear();
+  ForgetWindowPainting(*w);
   DropTopLevelMirror(*w);
   Unlink(*w);
   Wm().Remove(hwnd);
@@ -415,6 +416,7 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
       if (dead) {
         ForgetWindowInput(hwnd);
         ForgetWindowTimers(hwnd);
+        ForgetWindowPainting(*dead);
         DropTopLevelMirror(*dead);
         Unlink(*dead);
         Wm().Remove(hwnd);
@@ -512,6 +514,18 @@ LONG_PTR ChangeStyle(HWND hwnd, int index, DWORD value) {
   DWORD old = f;
   f = ss.styleNew;
   ss.styleOld = old;
+  if (index == GWL_EXSTYLE && (old & WS_EX_LAYERED) && !(f & WS_EX_LAYERED)) {
+    // No longer layered: the surface is shown as it is, and painted again.
+    w->layeredPicture = false;
+    w->layeredBits = Bitmap();
+    w->layeredAlpha = 255;
+    w->layeredFlags = 0;
+    if (w->surface) {
+      Wm().GetBackend().LayeredChanged(hwnd, LayeredPicture{});
+      RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    }
+    if (!(w = Wm().Find(hwnd))) return LONG_PTR(int32_t(old));
+  }
   // The frame is recalculated only by SWP_FRAMECHANGED; a cleared WS_VISIBLE leaves the screen
   // as it is and only stops painting.
   SendMessageW(hwnd, WM_STYLECHANGED, WPARAM(index), LPARAM(&ss));
@@ -1067,6 +1081,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     if (visible && !wasVisible) b.WindowShown(hwnd, !(flags & SWP_NOACTIVATE));
     if (!visible && wasVisible) b.WindowHidden(hwnd);
   }
+  InvalidateAfterPositionChange(hwnd, oldScreen, sized, visible && !wasVisible,
+                                !visible && wasVisible, flags);
   if (!visible && wasVisible) {
     // A hidden window keeps neither the capture nor the focus.
     if (Wm().capture == hwnd || IsChild(hwnd, Wm().capture)) ReleaseCapture();

@@ -8,6 +8,8 @@
 
 #include "platform/base/Geometry.h"
 #include "platform/base/Strings.h"
+#include "platform/graphics/Drawing.h"
+#include "platform/graphics/GdiObjects.h"
 #include "platform/windows/Messages.h"
 #include "platform/windows/VirtualKeys.h"
 #include "platform/windows/WinDef.h"
@@ -16,10 +18,6 @@
 namespace win {
 
 // --- Classes ---
-struct HBRUSH__;
-using HBRUSH = HBRUSH__*;
-struct HICON__;
-using HICON = HICON__*;
 struct HMENU__;
 using HMENU = HMENU__*;
 
@@ -201,6 +199,137 @@ int16_t GetAsyncKeyState(int vk);
 // 256 entries: bit 7 down, bit 0 toggled.
 BOOL GetKeyboardState(BYTE* state);
 BOOL SetKeyboardState(const BYTE* state);
+
+// --- Painting ---
+struct PAINTSTRUCT {
+  HDC hdc = nullptr;
+  BOOL fErase = FALSE;  // TRUE when the background still needs erasing
+  RECT rcPaint;         // client coordinates
+  BOOL fRestore = FALSE;
+  BOOL fIncUpdate = FALSE;
+  BYTE rgbReserved[32] = {};
+};
+enum : UINT {
+  RDW_INVALIDATE = 0x0001,
+  RDW_INTERNALPAINT = 0x0002,
+  RDW_ERASE = 0x0004,
+  RDW_VALIDATE = 0x0008,
+  RDW_NOINTERNALPAINT = 0x0010,
+  RDW_NOERASE = 0x0020,
+  RDW_NOCHILDREN = 0x0040,
+  RDW_ALLCHILDREN = 0x0080,
+  RDW_UPDATENOW = 0x0100,
+  RDW_ERASENOW = 0x0200,
+  RDW_FRAME = 0x0400,
+  RDW_NOFRAME = 0x0800,
+};
+enum : DWORD {
+  DCX_WINDOW = 0x00000001,
+  DCX_CACHE = 0x00000002,
+  DCX_CLIPCHILDREN = 0x00000008,
+  DCX_CLIPSIBLINGS = 0x00000010,
+  DCX_PARENTCLIP = 0x00000020,
+  DCX_EXCLUDERGN = 0x00000040,
+  DCX_INTERSECTRGN = 0x00000080,
+  DCX_INTERSECTUPDATE = 0x00000200,
+  DCX_VALIDATE = 0x00200000,
+};
+// WM_PRINT flags.
+enum : LPARAM {
+  PRF_CHECKVISIBLE = 0x0001,
+  PRF_NONCLIENT = 0x0002,
+  PRF_CLIENT = 0x0004,
+  PRF_ERASEBKGND = 0x0008,
+  PRF_CHILDREN = 0x0010,
+  PRF_OWNED = 0x0020,
+};
+
+// Rectangles and regions are in client coordinates; a null window means every top-level one.
+BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
+BOOL InvalidateRgn(HWND hwnd, HRGN region, BOOL erase);
+BOOL ValidateRect(HWND hwnd, const RECT* rect);
+BOOL ValidateRgn(HWND hwnd, HRGN region);
+BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase);
+// Copies the update region (client coordinates) into region; answers its complexity.
+int GetUpdateRgn(HWND hwnd, HRGN region, BOOL erase);
+BOOL UpdateWindow(HWND hwnd);
+BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
+// Always validates the whole update region, whether or not anything was drawn.
+HDC BeginPaint(HWND hwnd, PAINTSTRUCT* ps);
+BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
+// Null: a DC over the composed screen.
+HDC GetDC(HWND hwnd);
+HDC GetWindowDC(HWND hwnd);
+// The region of DCX_INTERSECTRGN/DCX_EXCLUDERGN is in screen coordinates (as WM_NCPAINT's).
+HDC GetDCEx(HWND hwnd, HRGN region, DWORD flags);
+int ReleaseDC(HWND hwnd, HDC dc);
+HWND WindowFromDC(HDC dc);
+// The window's retained surface (top-level windows; children answer their top-level's).
+const Bitmap* GetWindowSurface(HWND hwnd);
+
+// --- Regions and layered windows ---
+// The region is in window coordinates and belongs to the system afterwards; null removes it.
+int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw);
+// Copies the window's region into region; ERROR when the window has none.
+int GetWindowRgn(HWND hwnd, HRGN region);
+
+enum : DWORD { ULW_COLORKEY = 0x1, ULW_ALPHA = 0x2, ULW_OPAQUE = 0x4 };
+enum : DWORD { LWA_COLORKEY = 0x1, LWA_ALPHA = 0x2 };
+// Copies the premultiplied picture of src at srcPoint (size), moves and resizes the window to
+// dstPoint/size when given, and shows the picture with the blend's constant alpha.
+BOOL UpdateLayeredWindow(HWND hwnd, HDC dst, const POINT* dstPoint, const SIZE* size, HDC src,
+                         const POINT* srcPoint, COLORREF key, const BLENDFUNCTION* blend,
+                         DWORD flags);
+BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF key, BYTE alpha, DWORD flags);
+BOOL GetLayeredWindowAttributes(HWND hwnd, COLORREF* key, BYTE* alpha, DWORD* flags);
+// Whether the screen can show per-pixel alpha windows.
+BOOL LayeredWindowsAvailable();
+
+// --- Standard scroll bars ---
+enum : int { SB_HORZ = 0, SB_VERT = 1, SB_CTL = 2, SB_BOTH = 3 };
+enum : int { SB_LINEUP = 0, SB_LINELEFT = 0, SB_LINEDOWN = 1, SB_LINERIGHT = 1, SB_PAGEUP = 2,
+             SB_PAGELEFT = 2, SB_PAGEDOWN = 3, SB_PAGERIGHT = 3, SB_THUMBPOSITION = 4,
+             SB_THUMBTRACK = 5, SB_TOP = 6, SB_LEFT = 6, SB_BOTTOM = 7, SB_RIGHT = 7,
+             SB_ENDSCROLL = 8 };
+enum : UINT { SIF_RANGE = 0x1, SIF_PAGE = 0x2, SIF_POS = 0x4, SIF_DISABLENOSCROLL = 0x8,
+              SIF_TRACKPOS = 0x10, SIF_ALL = 0x17 };
+enum : UINT { ESB_ENABLE_BOTH = 0, ESB_DISABLE_LTUP = 1, ESB_DISABLE_RTDN = 2,
+              ESB_DISABLE_BOTH = 3 };
+struct SCROLLINFO {
+  UINT cbSize = sizeof(SCROLLINFO);
+  UINT fMask = 0;
+  int nMin = 0;
+  int nMax = 0;
+  UINT nPage = 0;
+  int nPos = 0;
+  int nTrackPos = 0;
+};
+constexpr LONG OBJID_VSCROLL = -5;
+constexpr LONG OBJID_HSCROLL = -6;
+enum : DWORD { STATE_SYSTEM_UNAVAILABLE = 0x1, STATE_SYSTEM_PRESSED = 0x8,
+               STATE_SYSTEM_INVISIBLE = 0x8000, STATE_SYSTEM_OFFSCREEN = 0x10000 };
+struct SCROLLBARINFO {
+  DWORD cbSize = sizeof(SCROLLBARINFO);  // 60
+  RECT rcScrollBar;                      // screen coordinates
+  int dxyLineButton = 0;
+  int xyThumbTop = 0;                    // from the bar's top (left) edge
+  int xyThumbBottom = 0;
+  int reserved = 0;
+  DWORD rgstate[6] = {};                 // the bar, up arrow, page up, thumb, page down, down arrow
+};
+// Answers the new position. A bar that is not needed is hidden, or shown disabled with
+// SIF_DISABLENOSCROLL; with redraw the frame is invalidated, never drawn at once.
+int SetScrollInfo(HWND hwnd, int bar, const SCROLLINFO* info, BOOL redraw);
+BOOL GetScrollInfo(HWND hwnd, int bar, SCROLLINFO* info);
+int SetScrollPos(HWND hwnd, int bar, int pos, BOOL redraw);
+int GetScrollPos(HWND hwnd, int bar);
+BOOL SetScrollRange(HWND hwnd, int bar, int min, int max, BOOL redraw);
+BOOL GetScrollBarInfo(HWND hwnd, LONG idObject, SCROLLBARINFO* info);
+BOOL ShowScrollBar(HWND hwnd, int bar, BOOL show);
+BOOL EnableScrollBar(HWND hwnd, UINT bar, UINT arrows);
+// a * b / c with a 64-bit product, rounded half away from zero; -1 on a zero divisor or when the
+// result does not fit.
+int MulDiv(int a, int b, int c);
 
 // --- System ---
 void MessageBeep(UINT type);
