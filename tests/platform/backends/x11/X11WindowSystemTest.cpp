@@ -10,9 +10,11 @@
 #include <thread>
 
 #include "platform/backends/x11/X11Backend.h"
+#include "platform/graphics/Gdi.h"
 #include "platform/windows/Windows.h"
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
 namespace win {
@@ -31,6 +33,19 @@ LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   if (msg == WM_NCHITTEST || msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP || msg == WM_MOUSEMOVE ||
       msg == WM_KEYDOWN || msg == WM_CHAR)
     gSeen.push_back({msg, wParam, lParam});
+  if (msg == WM_PAINT) {
+    // Blue, with a white square in the top-left corner: where each lands shows the surface
+    // is presented unshifted.
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    FillSolidRect(dc, &client, RGB(10, 120, 200));
+    const RECT corner = Bounds(0, 0, 10, 10);
+    FillSolidRect(dc, &corner, RGB(255, 255, 255));
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
   if (msg == WM_NCHITTEST) {
     RECT r{};
     GetWindowRect(hwnd, &r);
@@ -121,10 +136,23 @@ class X11WindowSystem : public ::testing::Test {
   Display* FOutside = nullptr;
 };
 
-TEST_F(X11WindowSystem, WindowAppearsAndAClickReachesItsProcedure) {
+// The colour the server shows at a screen point.
+COLORREF ScreenColour(Display* d, int x, int y) {
+  XImage* img = XGetImage(d, DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap);
+  const unsigned long p = XGetPixel(img, 0, 0);
+  XDestroyImage(img);
+  return RGB(uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p));
+}
+
+TEST_F(X11WindowSystem, WindowAppearsIsDrawnAndAClickReachesItsProcedure) {
   HWND hwnd = ShowProbe(Bounds(120, 90, 200, 150));
   Display* outside = FOutside;
   EXPECT_EQ(ServerBounds(outside, Backend().XWindowOf(hwnd)), Bounds(120, 90, 200, 150));
+  ASSERT_TRUE(Pump([&] { return ScreenColour(outside, 200, 150) == RGB(10, 120, 200); }));
+  EXPECT_EQ(ScreenColour(outside, 120, 90), RGB(255, 255, 255));
+  EXPECT_EQ(ScreenColour(outside, 129, 99), RGB(255, 255, 255));
+  EXPECT_EQ(ScreenColour(outside, 130, 100), RGB(10, 120, 200));
+  EXPECT_EQ(ScreenColour(outside, 319, 239), RGB(10, 120, 200));
 
   gSeen.clear();
   XTestFakeMotionEvent(outside, -1, 150, 130, CurrentTime);
