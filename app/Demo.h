@@ -1,45 +1,53 @@
 #pragma once
-// The program's stand-in until the editor exists: one top-level window that draws its own frame,
-// holding a few panels that can be moved, resized, clicked and typed into. It talks to the
-// backend directly and paints its retained surface with the drawing layer; everything is
-// composed in that surface and then presented in one piece, as the system's windows are.
+// The program's stand-in until the editor exists: one top-level window of the window system that
+// draws its own frame (caption, close box, status line, grip), holding a few child windows that
+// can be moved, resized, clicked and typed into. Everything is painted with the drawing layer in
+// WM_PAINT; the window system's own move and size loops move and size the main window.
+
+#include <map>
 
 #include "app/DemoScene.h"
-#include "platform/graphics/Bitmap.h"
-#include "platform/windows/Backend.h"
+#include "platform/windows/Windows.h"
 
 namespace demo {
 
-class Demo final : public win::BackendSink {
+class Demo {
  public:
-  explicit Demo(win::Backend& backend);
-  ~Demo() override;
+  // Registers the window classes and creates the windows (not yet shown).
+  Demo();
+  ~Demo();
+  Demo(const Demo&) = delete;
+  Demo& operator=(const Demo&) = delete;
 
-  // Runs until the window is closed; answers the exit code.
+  // Shows the main window and runs the message loop until it is closed; answers the exit code.
   int Run();
-  void OnBackendEvent(const win::BackendEvent& event) override;
+
+  win::HWND MainWindow() const { return FFrame; }
 
  private:
-  enum class Drag { None, MoveWindow, SizeWindow, MovePanel, SizePanel };
+  // A panel being dragged by its title or sized from its grip, with the mouse captured.
+  struct Drag {
+    win::HWND panel = nullptr;
+    bool sizing = false;
+    win::POINT start;  // screen point where it began
+    win::RECT from;    // the panel's rectangle then, in the main window's client coordinates
+  };
 
-  void Repaint();
-  void OnButtonDown(win::POINT local);
-  void OnMouseMove(win::POINT screen);
-  void OnKey(const win::BackendEvent& event);
-  void SetBounds(const win::RECT& bounds);
-  void Close();
+  win::LRESULT FrameProc(win::HWND hwnd, win::UINT msg, win::WPARAM wParam, win::LPARAM lParam);
+  win::LRESULT PanelProc(win::HWND hwnd, win::UINT msg, win::WPARAM wParam, win::LPARAM lParam);
+  void PanelClicked(win::HWND hwnd, Panel& panel, win::POINT client);
+  void PanelChar(win::HWND hwnd, Panel& panel, char16_t c);
+  void PanelMoved(win::HWND hwnd);
+  void InvalidateStatus();
+  win::RECT PanelRect(win::HWND hwnd) const;  // in the main window's client coordinates
 
-  win::Backend& FBackend;
-  win::HWND FWindow;
-  win::RECT FBounds;
-  win::Bitmap FSurface;
-  Scene FScene;
-  bool FClosed = false;
-
-  Drag FDrag = Drag::None;
-  int FDragPanel = -1;
-  win::POINT FDragStart;  // screen point where the drag began
-  win::RECT FDragRect;    // the dragged thing's rectangle then
+  win::ScopedWndProc FFrameProc;
+  win::ScopedWndProc FPanelProc;
+  win::HWND FFrame = nullptr;
+  std::map<win::HWND, Panel> FPanels;
+  std::map<win::HWND, win::RECT> FShadowed;  // where each panel's shadow was last painted
+  bool FActive = false;
+  Drag FDrag;
 };
 
 }  // namespace demo

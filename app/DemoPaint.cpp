@@ -100,18 +100,15 @@ COLORREF AccentOf(Panel::Kind kind) {
   return kInk;
 }
 
-void PaintPanel(HDC dc, const Fonts& fonts, const Panel& p, bool focused) {
-  const RECT& r = p.rect;
-  RECT shadow = r;
-  OffsetRect(&shadow, 3, 3);
-  Fill(dc, shadow, kShadow);
+void PaintPanelBody(HDC dc, const Fonts& fonts, const Panel& p, int width, int height, bool focused) {
+  const RECT r = Bounds(0, 0, width, height);
   Fill(dc, r, RGB(255, 255, 255));
-  Fill(dc, PanelCaption(p), AccentOf(p.kind));
-  Text(dc, p.title, Rect(r.left + 8, r.top, r.right - 8, r.top + kPanelCaption), fonts.FPanelTitle,
-       RGB(255, 255, 255), DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
+  Fill(dc, PanelCaption(width), AccentOf(p.kind));
+  Text(dc, p.title, Rect(8, 0, width - 8, kPanelCaption), fonts.FPanelTitle, RGB(255, 255, 255),
+       DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
   Frame(dc, r, focused ? kFocus : RGB(140, 148, 161), focused ? 2 : 1);
 
-  const RECT body = Rect(r.left + 10, r.top + kPanelCaption + 8, r.right - 10, r.bottom - 10);
+  const RECT body = Rect(10, kPanelCaption + 8, width - 10, height - 10);
   switch (p.kind) {
     case Panel::Kind::Counter: {
       const String line = p.clicks == 0   ? String(u"Click me")
@@ -136,48 +133,53 @@ void PaintPanel(HDC dc, const Fonts& fonts, const Panel& p, bool focused) {
       break;
     }
   }
-  Grip(dc, PanelGrip(p), RGB(140, 140, 140));
+  Grip(dc, PanelGrip(width, height), RGB(140, 140, 140));
 }
 
 }  // namespace
 
-void PaintScene(Bitmap& surface, const Scene& scene) {
-  const int w = surface.Width(), h = surface.Height();
-  if (w == 0 || h == 0) return;
-  HDC dc = CreateDCForSurface(&surface, {0, 0}, {Bounds(0, 0, w, h)});
+void PaintFrame(HDC dc, const FrameView& view, const std::vector<RECT>& shadows) {
+  const int w = view.width, h = view.height;
   const Fonts fonts;
 
   // Paper, caption and frame.
   Fill(dc, Bounds(0, 0, w, h), kPaper);
-  if (scene.active)
+  if (view.active)
     VerticalGradient(dc, Bounds(0, 0, w, kCaption), RGB(69, 107, 158), RGB(48, 82, 128));
   else
     VerticalGradient(dc, Bounds(0, 0, w, kCaption), RGB(158, 163, 173), RGB(138, 143, 153));
   Text(dc, u"Quillet  \u00B7  platform demo", Rect(12, 0, w - 60, kCaption), fonts.FCaption,
        RGB(255, 255, 255), DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS);
-  Text(dc, u"\u2715", CloseBox(scene), fonts.FCaption, RGB(255, 255, 255),
+  Text(dc, u"\u2715", CloseBox(w), fonts.FCaption, RGB(255, 255, 255),
        DT_SINGLELINE | DT_VCENTER | DT_CENTER);
   Frame(dc, Bounds(0, 0, w, h), RGB(41, 64, 97));
 
-  // The client area with its panels, bottom first.
-  const RECT client = ClientArea(scene);
+  // The desk, with the panels' shadows (the panels themselves are child windows).
+  const RECT desk = Desk(w, h);
   SaveDC(dc);
-  IntersectClipRect(dc, client.left, client.top, client.right, client.bottom);
+  IntersectClipRect(dc, desk.left, desk.top, desk.right, desk.bottom);
   Text(dc, u"Drag a panel by its title and size it from its corner; drag the window by its caption.",
-       Rect(client.left + 16, client.bottom - 26, client.right - 16, client.bottom - 6), fonts.FSmall,
+       Rect(desk.left + 16, desk.bottom - 26, desk.right - 16, desk.bottom - 6), fonts.FSmall,
        kHint, DT_SINGLELINE | DT_END_ELLIPSIS);
-  for (size_t i = 0; i < scene.panels.size(); ++i) PaintPanel(dc, fonts, scene.panels[i], int(i) == scene.focus);
+  for (RECT shadow : shadows) {
+    OffsetRect(&shadow, 3, 3);
+    Fill(dc, shadow, kShadow);
+  }
   RestoreDC(dc, -1);
 
   // The status line shows what the keyboard reports.
   Fill(dc, Rect(1, h - 1 - kStatus, w - 1, h - 1), RGB(224, 222, 214));
   const auto onOff = [](bool on) { return on ? u"on" : u"off"; };
-  const String status = String(u"Caps Lock ") + onOff(scene.capsLock) + u"     Num Lock " +
-                        onOff(scene.numLock) + u"     Scroll Lock " + onOff(scene.scrollLock);
+  const String status = String(u"Caps Lock ") + onOff(view.capsLock) + u"     Num Lock " +
+                        onOff(view.numLock) + u"     Scroll Lock " + onOff(view.scrollLock);
   Text(dc, status, Rect(12, h - 1 - kStatus, w - 40, h - 1), fonts.FSmall, RGB(64, 64, 71),
        DT_SINGLELINE | DT_VCENTER);
-  Grip(dc, WindowGrip(scene), RGB(115, 115, 115));
-  DeleteDC(dc);
+  Grip(dc, FrameGrip(w, h), RGB(115, 115, 115));
+}
+
+void PaintPanel(HDC dc, const Panel& panel, int width, int height, bool focused) {
+  const Fonts fonts;
+  PaintPanelBody(dc, fonts, panel, width, height, focused);
 }
 
 }  // namespace demo

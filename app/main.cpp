@@ -1,6 +1,7 @@
 // Quillet's entry point. Until the editor exists it opens the platform demo.
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/Demo.h"
 #include "platform/backends/x11/X11Backend.h"
@@ -9,8 +10,11 @@
 int main() {
   try {
     win::RegisterX11Backend();
-    std::unique_ptr<win::Backend> backend = win::CreateBackend("x11");
-    demo::Demo demo(*backend);
+    if (!win::IsBackendRegistered(win::SelectedBackendName())) {
+      std::fprintf(stderr, "quillet: no X display to show the window on (DISPLAY is not set)\n");
+      return 1;
+    }
+    demo::Demo demo;
     return demo.Run();
   } catch (const Exception& e) {
     std::fprintf(stderr, "quillet: %s\n", e.what());
