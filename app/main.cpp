@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "app/Demo.h"
 #include "platform/backends/x11/X11Backend.h"
@@ -10,8 +11,12 @@
 int main() {
   try {
     win::RegisterX11Backend();
-    if (!win::IsBackendRegistered(win::SelectedBackendName())) {
-      std::fprintf(stderr, "quillet: no X display to show the window on (DISPLAY is not set)\n");
+    const std::string backend = win::SelectedBackendName();
+    if (!win::IsBackendRegistered(backend)) {
+      if (std::getenv("DISPLAY") == nullptr && std::getenv("QUILLET_BACKEND") == nullptr)
+        std::fprintf(stderr, "quillet: no X display to show the window on (DISPLAY is not set)\n");
+      else
+        std::fprintf(stderr, "quillet: the window backend \"%s\" cannot show this program\n", backend.c_str());
       return 1;
     }
     demo::Demo demo;

@@ -232,7 +232,9 @@ bool X11Clipboard::WaitFor(XEvent* out, bool (*match)(const XEvent&, const X11Cl
   }
 }
 
-std::optional<std::string> X11Clipboard::Convert(XAtom target, XAtom* type, unsigned long time) {
+std::optional<std::string> X11Clipboard::Convert(XAtom target, XAtom* type, unsigned long time,
+                                                 bool* answered) {
+  if (answered) *answered = false;
   Display* dpy = FDisplay.Dpy();
   const AtomSet& a = FDisplay.Atoms();
   const XWindow helper = FDisplay.HelperWindow();
@@ -249,6 +251,7 @@ std::optional<std::string> X11Clipboard::Convert(XAtom target, XAtom* type, unsi
                },
                kAnswerMs))
     return std::nullopt;
+  if (answered) *answered = true;
   if (ev.xselection.property == 0) return std::nullopt;
 
   std::optional<std::string> bytes = ReadProperty(dpy, helper, a.QUILLET_SELECTION, type);
@@ -287,8 +290,11 @@ ClipboardData X11Clipboard::Get(unsigned long time) {
 
   std::vector<XAtom> targets;
   XAtom type = 0;
-  if (std::optional<std::string> list = Convert(a.TARGETS, &type, time);
-      list && (type == XA_ATOM || type == a.TARGETS)) {
+  bool answered = false;
+  std::optional<std::string> list = Convert(a.TARGETS, &type, time, &answered);
+  // An owner that does not answer at all would keep every further question waiting as well.
+  if (!answered) return result;
+  if (list && (type == XA_ATOM || type == a.TARGETS)) {
     const long* atoms = reinterpret_cast<const long*>(list->data());
     for (size_t i = 0; i < list->size() / sizeof(long); ++i) targets.push_back(XAtom(atoms[i]));
   }

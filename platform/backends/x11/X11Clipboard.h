@@ -23,8 +23,8 @@ class X11Clipboard {
   // Takes ownership of CLIPBOARD and PRIMARY with the given contents; `time` is the server time
   // of the event that caused the copy (0: asks the server).
   void Set(const ClipboardData& data, unsigned long time);
-  // The contents of CLIPBOARD: ours when we own it, else converted from its owner, waiting at
-  // most a moment for an owner that does not answer.
+  // The contents of CLIPBOARD: ours when we own it, else converted from its owner; an owner that
+  // does not answer within a moment counts as an empty clipboard.
   ClipboardData Get(unsigned long time);
 
   // Answers selection traffic; returns true when the event was such traffic.
@@ -46,7 +46,9 @@ class X11Clipboard {
   void AnswerRequest(const XEvent& event);
   bool SendTarget(XWindow requestor, XAtom property, XAtom target);
   void ContinueIncrement(const XEvent& event);
-  std::optional<std::string> Convert(XAtom target, XAtom* type, unsigned long time);
+  // The selection's value in the target's form; `answered` tells a refusal from silence.
+  std::optional<std::string> Convert(XAtom target, XAtom* type, unsigned long time,
+                                     bool* answered = nullptr);
   bool WaitFor(XEvent* out, bool (*match)(const XEvent&, const X11Clipboard&), int timeoutMs);
   std::vector<XAtom> OfferedTargets() const;
   size_t MaxChunk() const;

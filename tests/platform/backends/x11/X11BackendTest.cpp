@@ -433,6 +433,80 @@ TEST_F(X11BackendTest, ClipboardTravelsBetweenProgramsInEveryFormatAndSize) {
   }
 }
 
+// Another program pastes with plain Xlib, target by target, as such programs do.
+TEST_F(X11BackendTest, ClipboardAnswersOtherProgramsInTheirOwnTargets) {
+  ClipboardData data;
+  data.text = u"Gr\u00FC\u00DFe \u4E16";
+  data.rtf = "{\\rtf1 x}";
+  FBackend->SetClipboard(data);
+  const Window requestor = XCreateSimpleWindow(FOutside, DefaultRootWindow(FOutside), 0, 0, 1, 1, 0, 0, 0);
+  const Atom property = XInternAtom(FOutside, "PASTE", False);
+  const auto convert = [&](const char* selection, const char* target, Atom* type) {
+    XConvertSelection(FOutside, XInternAtom(FOutside, selection, False),
+                      XInternAtom(FOutside, target, False), property, requestor, CurrentTime);
+    XSync(FOutside, False);
+    XEvent ev{};
+    const bool answered = PumpUntil([&] {
+      return XCheckTypedWindowEvent(FOutside, requestor, SelectionNotify, &ev) == True;
+    });
+    std::vector<unsigned char> bytes;
+    *type = 0;
+    if (!answered || ev.xselection.property == 0) return bytes;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* value = nullptr;
+    XGetWindowProperty(FOutside, requestor, property, 0, 1 << 20, True, AnyPropertyType, type,
+                       &format, &count, &after, &value);
+    const size_t itemSize = format == 32 ? sizeof(long) : size_t(format / 8);
+    if (value) bytes.assign(value, value + count * itemSize);
+    if (value) XFree(value);
+    return bytes;
+  };
+  const auto asString = [](const std::vector<unsigned char>& b) { return std::string(b.begin(), b.end()); };
+
+  Atom type = 0;
+  const std::vector<unsigned char> list = convert("CLIPBOARD", "TARGETS", &type);
+  EXPECT_EQ(type, XA_ATOM);
+  std::vector<std::string> names;
+  for (size_t i = 0; i + sizeof(long) <= list.size(); i += sizeof(long)) {
+    char* name = XGetAtomName(FOutside, Atom(*reinterpret_cast<const long*>(&list[i])));
+    names.push_back(name);
+    XFree(name);
+  }
+  for (const char* expected : {"UTF8_STRING", "STRING", "TEXT", "text/plain;charset=utf-8", "text/rtf",
+                               "Rich Text Format"})
+    EXPECT_NE(std::find(names.begin(), names.end(), expected), names.end()) << expected;
+
+  struct Case { const char* selection; const char* target; const char* type; std::string bytes; };
+  const Case cases[] = {
+      {"CLIPBOARD", "UTF8_STRING", "UTF8_STRING", "Gr\xC3\xBC\xC3\x9F" "e \xE4\xB8\x96"},
+      {"CLIPBOARD", "TEXT", "UTF8_STRING", "Gr\xC3\xBC\xC3\x9F" "e \xE4\xB8\x96"},
+      {"CLIPBOARD", "STRING", "STRING", "Gr\xFC\xDF" "e ?"},  // Latin-1; the rest as '?'
+      {"CLIPBOARD", "text/rtf", "text/rtf", "{\\rtf1 x}"},
+      {"CLIPBOARD", "Rich Text Format", "Rich Text Format", "{\\rtf1 x}"},
+      {"PRIMARY", "UTF8_STRING", "UTF8_STRING", "Gr\xC3\xBC\xC3\x9F" "e \xE4\xB8\x96"},
+  };
+  for (const Case& c : cases) {
+    const std::string got = asString(convert(c.selection, c.target, &type));
+    EXPECT_EQ(got, c.bytes) << c.selection << " " << c.target;
+    EXPECT_EQ(type, XInternAtom(FOutside, c.type, False)) << c.selection << " " << c.target;
+  }
+  // A target we do not have is refused, not answered with something else.
+  EXPECT_TRUE(convert("CLIPBOARD", "image/png", &type).empty());
+  EXPECT_EQ(type, 0u);
+
+  // Once another program owns the clipboard, ours is gone; this owner never answers, and a
+  // paste gives up after one wait rather than one for every format.
+  XSetSelectionOwner(FOutside, XInternAtom(FOutside, "CLIPBOARD", False), requestor, CurrentTime);
+  XSync(FOutside, False);
+  const auto start = std::chrono::steady_clock::now();
+  const ClipboardData pasted = FBackend->GetClipboard();
+  EXPECT_FALSE(pasted.text.has_value());
+  EXPECT_FALSE(pasted.rtf.has_value());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2500));
+  XDestroyWindow(FOutside, requestor);
+}
+
 TEST(OpaqueRects, RowsOfRunsMergeDownwardsWhereTheyRepeat) {
   Bitmap b(6, 4);
   Fill(b, Rect(1, 0, 3, 2), kRed);  // a 2x2 block
