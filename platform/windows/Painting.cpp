@@ -39,9 +39,14 @@ POINT OffsetInRoot(const Window& w) {
   return POINT{o.x - r.x, o.y - r.y};
 }
 
-bool PaintingStopped(const Window* w) {
-  for (; w; w = w->parent ? Wm().Find(w->parent) : nullptr)
-    if (!(w->style & WS_VISIBLE) || w->redrawOff) return true;
+// Painting stops for a window whose WS_VISIBLE bit (or an ancestor's) is clear, or whose redraw
+// is off. With retained, a hidden top-level window's surface stays reachable through its DCs;
+// a top-level window whose bit was cleared while it stays on the screen does not.
+bool PaintingStopped(const Window* w, bool retained = false) {
+  for (; w; w = w->parent ? Wm().Find(w->parent) : nullptr) {
+    if (w->redrawOff) return true;
+    if (!(w->style & WS_VISIBLE) && !(retained && !w->parent && !w->shown)) return true;
+  }
   return false;
 }
 
@@ -57,8 +62,9 @@ Region RectIn(const RECT& r, POINT by) {
 }
 
 // The pixels of the top-level surface a window may paint, in top-level window coordinates.
-Region VisibleRegion(const Window& w, bool whole, bool clipChildren, bool clipSiblings) {
-  if (PaintingStopped(&w)) return Region();
+Region VisibleRegion(const Window& w, bool whole, bool clipChildren, bool clipSiblings,
+                     bool retained = false) {
+  if (PaintingStopped(&w, retained)) return Region();
   POINT o = OffsetInRoot(w);
   Region vis = RectIn(whole ? WholeRect(w) : w.client, o);
   if (w.windowRgn) vis = vis.Intersected(Shifted(*w.windowRgn, o));
@@ -529,7 +535,7 @@ HDC GetDCEx(HWND hwnd, HRGN region, DWORD flags) {
   bool whole = (flags & DCX_WINDOW) != 0;
   bool clipChildren = (flags & DCX_CLIPCHILDREN) || (w->style & WS_CLIPCHILDREN);
   bool clipSiblings = (flags & DCX_CLIPSIBLINGS) || (w->style & WS_CLIPSIBLINGS) || !w->parent;
-  Region vis = VisibleRegion(*w, whole, clipChildren, clipSiblings);
+  Region vis = VisibleRegion(*w, whole, clipChildren, clipSiblings, true);
   Window* root = Wm().Find(RootOf(hwnd));
   POINT rootOrigin = root ? WindowOrigin(*root) : POINT{};
   if (region && (flags & (DCX_INTERSECTRGN | DCX_EXCLUDERGN))) {

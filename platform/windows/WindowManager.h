@@ -88,7 +88,8 @@ struct Window {
   bool needNcPaint = false;
   bool internalPaint = false;
   bool redrawOff = false;  // WM_SETREDRAW FALSE
-  bool ncActive = false;   // the frame shows the active state (the last WM_NCACTIVATE)
+  bool ncActive = false;
+  bool shown = false;      // top-level windows: shown by the backend (SetWindowPos show/hide)   // the frame shows the active state (the last WM_NCACTIVATE)
   // SetWindowRgn: the region (window coordinates) and the handle the system now owns.
   std::optional<Region> windowRgn;
   HRGN windowRgnHandle = nullptr;

@@ -1080,6 +1080,7 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     if (moved || sized) b.WindowMoved(hwnd, w->rect);
     if (visible && !wasVisible) b.WindowShown(hwnd, !(flags & SWP_NOACTIVATE));
     if (!visible && wasVisible) b.WindowHidden(hwnd);
+    w->shown = visible;
   }
   InvalidateAfterPositionChange(hwnd, oldScreen, sized, visible && !wasVisible,
                                 !visible && wasVisible, flags);
