@@ -178,6 +178,9 @@ void X11Backend::WindowShown(HWND hwnd, bool activate) {
   if (!top) return;
   top->shown = true;
   top->window->Show(activate && !top->info.noActivate);
+  // A window comes up at the top of the server's stack; the window system may have placed it
+  // lower (a window shown behind others, or below a topmost one).
+  Restack();
 }
 
 void X11Backend::WindowHidden(HWND hwnd) {
@@ -195,8 +198,13 @@ void X11Backend::WindowTitleChanged(HWND hwnd, StringView title) {
 }
 
 void X11Backend::ZOrderChanged(const std::vector<HWND>& topToBottom) {
+  FZOrder = topToBottom;
+  Restack();
+}
+
+void X11Backend::Restack() {
   std::vector<::Window> order;
-  for (HWND h : topToBottom)
+  for (HWND h : FZOrder)
     if (Top* top = Find(h)) order.push_back(top->window->Id());
   // Under a reparenting window manager the windows are no longer siblings; the refusal is
   // caught, and that manager keeps its own stacking of transient and above-others windows.
@@ -240,6 +248,7 @@ void X11Backend::LayeredChanged(HWND hwnd, const LayeredPicture& layered) {
     if (LayeredWindowsAvailable()) {
       MakeWindow(*top);
       if (top->shown) top->window->Show(false);
+      Restack();
     }
   }
   if (!top->window->Translucent()) {

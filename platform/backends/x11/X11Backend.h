@@ -97,6 +97,7 @@ class X11Backend final : public Backend {
   void OnKey(Top& top, XEvent& event);
   void FillPointer(BackendEvent& e, Top& top, int rootX, int rootY, unsigned int state);
   bool NextIsFocusInOfOurs();
+  void Restack();
 
   std::unique_ptr<X11Display> FDisplay;
   std::unique_ptr<LockReader> FLocks;
@@ -105,6 +106,7 @@ class X11Backend final : public Backend {
   BackendSink* FSink = nullptr;
   std::map<HWND, std::unique_ptr<Top>> FTops;
   std::map<XWindow, Top*> FByX;
+  std::vector<HWND> FZOrder;  // the window system's stacking, topmost first
   std::map<CursorShape, unsigned long> FCursors;
   unsigned long FCursor = 0;
   HWND FCapture = nullptr;

@@ -210,7 +210,8 @@ RECT X11Window::ReportedBounds(int x, int y, int width, int height, bool synthet
 void X11Window::Show(bool activate) {
   Display* dpy = FDisplay.Dpy();
   FWantFocus = activate && FKind != WindowKind::Popup;
-  XMapRaised(dpy, FWindow);
+  // Where it goes in the stacking order is the window system's to say (see ZOrderChanged).
+  XMapWindow(dpy, FWindow);
   XFlush(dpy);
 }
 
@@ -249,7 +250,6 @@ void X11Window::Activate() {
   ev.xclient.data.l[0] = 1;  // from an application
   ev.xclient.data.l[1] = CurrentTime;
   XSendEvent(dpy, FDisplay.Root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &ev);
-  XRaiseWindow(dpy, FWindow);
   XSetInputFocus(dpy, FWindow, RevertToParent, CurrentTime);
   XFlush(dpy);
 }

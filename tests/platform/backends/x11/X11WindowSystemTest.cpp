@@ -173,6 +173,46 @@ TEST_F(X11WindowSystem, WindowAppearsIsDrawnAndAClickReachesItsProcedure) {
   DestroyWindow(hwnd);
 }
 
+LRESULT GreenProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    RECT client{};
+    GetClientRect(hwnd, &client);
+    FillSolidRect(dc, &client, RGB(20, 180, 60));
+    EndPaint(hwnd, &ps);
+    return 0;
+  }
+  return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+// The server stacks the windows as the window system does, also when a window is activated
+// only once the server has mapped it: a topmost tool window made afterwards stays above it.
+TEST_F(X11WindowSystem, ServerStackingFollowsTheWindowSystem) {
+  WNDCLASSEXW wc;
+  wc.lpfnWndProc = ProcToken(GreenProc);
+  wc.lpszClassName = u"QuilletX11Green";
+  static const ATOM atom = RegisterClassExW(&wc);
+  ASSERT_NE(atom, 0);
+  HWND below = CreateWindowExW(0, u"QuilletX11Probe", u"Below", WS_POPUP | WS_VISIBLE, 400, 100,
+                               200, 150, nullptr, nullptr, nullptr, nullptr);
+  HWND over = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, u"QuilletX11Green",
+                              u"Over", WS_POPUP | WS_VISIBLE, 450, 150, 100, 60, nullptr, nullptr,
+                              nullptr, nullptr);
+  ASSERT_TRUE(below && over);
+  EXPECT_TRUE(Pump([&] {
+    return ScreenColour(FOutside, 500, 180) == RGB(20, 180, 60) &&
+           ScreenColour(FOutside, 420, 120) == RGB(10, 120, 200);
+  }));
+  // Bringing the lower one to the top of its band does not lift it over the topmost one.
+  SetWindowPos(below, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+  Pump([&] { return std::chrono::steady_clock::now() > until; });
+  EXPECT_EQ(ScreenColour(FOutside, 500, 180), RGB(20, 180, 60));
+  DestroyWindow(over);
+  DestroyWindow(below);
+}
+
 // The window system's own move and size loops (started from a caption strip and a grip that the
 // window's procedure reports) move and size the X window, with no desktop window manager running.
 TEST_F(X11WindowSystem, MoveAndSizeLoopsFollowTheMouse) {
