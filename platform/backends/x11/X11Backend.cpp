@@ -543,6 +543,9 @@ void X11Backend::Dispatch(XEvent& event) {
       if (!IsRealFocusChange(event.xfocus)) return;
       const bool in = event.type == kXFocusIn;
       if (XIC ic = top->window->InputContext()) in ? XSetICFocus(ic) : XUnsetICFocus(ic);
+      // Keys released while the focus was elsewhere never sent their release to us; a new
+      // press of them is no repeat.
+      FKeysDown.clear();
       // Focus moving between two of our windows is the window manager's own business.
       if (!in && NextIsFocusInOfOurs()) return;
       if (in) FLocks->Refresh();  // the locks may have changed while another program had the keys
