@@ -355,6 +355,37 @@ TEST_F(InputTest, WheelGoesToTheFocusAndBubblesToParents) {
   EXPECT_NE(LastOf(top, WM_MOUSEWHEEL), nullptr);
 }
 
+TEST_F(InputTest, ClassCursorsAndSizingCursorsReachTheBackend) {
+  WNDCLASSEXW wc;
+  wc.lpfnWndProc = ProcToken(&RecordingProc);
+  wc.lpszClassName = u"QBeamClass";
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(IDC_IBEAM));
+  ASSERT_NE(wc.hCursor, nullptr);
+  WNDCLASSEXW existing;
+  if (!GetClassInfoExW(nullptr, wc.lpszClassName, &existing)) {
+    ASSERT_TRUE(RegisterClassExW(&wc));
+  }
+  HWND edit = Child(top, Bounds(150, 100, 80, 30), WS_VISIBLE, 9, 0, u"QBeamClass");
+  backend->MoveTo(ClientPoint(edit, 5, 5));
+  Pump();
+  EXPECT_EQ(backend->CurrentCursorShape(), CursorShape::IBeam);
+  EXPECT_EQ(GetCursor(), wc.hCursor);
+  RECT r;
+  GetWindowRect(top, &r);
+  backend->MoveTo(POINT{r.right - 1, r.bottom - 1});
+  Pump();
+  EXPECT_EQ(backend->CurrentCursorShape(), CursorShape::SizeNWSE);
+  backend->MoveTo(POINT{r.left + 1, (r.top + r.bottom) / 2});
+  Pump();
+  EXPECT_EQ(backend->CurrentCursorShape(), CursorShape::SizeWE);
+  EXPECT_EQ(LoadCursorW(nullptr, MAKEINTRESOURCEW(12345)), nullptr);
+  SetCursorPos(7, 8);
+  POINT p;
+  GetCursorPos(&p);
+  EXPECT_EQ(p, (POINT{7, 8}));
+  EXPECT_EQ(backend->CursorPos(), (POINT{7, 8}));
+}
+
 TEST_F(InputTest, MovingAWindowUnderAStillCursorSynthesizesAMove) {
   backend->MoveTo(ClientPoint(top, 300, 200));
   Pump();

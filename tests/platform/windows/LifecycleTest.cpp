@@ -175,6 +175,55 @@ TEST_F(LifecycleTest, HookCanRefuseDestruction) {
   EXPECT_TRUE(IsWindow(h));
 }
 
+TEST_F(LifecycleTest, ActivationHookSeesTheWindowAndCanRefuse) {
+  HWND a = TopLevel(Bounds(0, 0, 50, 50), WS_POPUP | WS_VISIBLE);
+  HWND b = TopLevel(Bounds(0, 0, 50, 50), WS_POPUP | WS_VISIBLE);
+  ASSERT_EQ(GetActiveWindow(), b);
+  bool refuse = true;
+  hook = SetWindowsHookExW(WH_CBT, HookMethod([&](int code, WPARAM w, LPARAM l) -> LRESULT {
+    if (code == HCBT_ACTIVATE) {
+      auto* cas = reinterpret_cast<CBTACTIVATESTRUCT*>(l);
+      HookLog().push_back({code, reinterpret_cast<HWND>(w), nullptr, 0, 0, cas->hWndActive});
+      if (refuse) return 1;
+    }
+    return CallNextHookEx(hook, code, w, l);
+  }), nullptr, 0);
+  EXPECT_EQ(SetActiveWindow(a), nullptr);
+  EXPECT_EQ(GetActiveWindow(), b);
+  refuse = false;
+  EXPECT_EQ(SetActiveWindow(a), b);
+  ASSERT_EQ(HookLog().size(), 2u);
+  EXPECT_EQ(HookLog()[1].hwnd, a);
+  EXPECT_EQ(HookLog()[1].parent, b) << "the record names the window losing activation";
+}
+
+TEST_F(LifecycleTest, ReparentingAndOwnersThroughWindowLongs) {
+  HWND a = TopLevel(Bounds(0, 0, 200, 200), WS_POPUP | WS_VISIBLE);
+  HWND b = TopLevel(Bounds(300, 0, 200, 200), WS_POPUP | WS_VISIBLE);
+  HWND child = Child(a, Bounds(10, 10, 20, 20));
+  HWND grandchild = Child(child, Bounds(1, 1, 5, 5));
+  EXPECT_EQ(SetParent(child, b), a);
+  EXPECT_EQ(GetParent(child), b);
+  EXPECT_TRUE(IsChild(b, grandchild));
+  EXPECT_FALSE(IsChild(a, grandchild));
+  RECT r;
+  GetWindowRect(child, &r);
+  EXPECT_EQ(r, Bounds(310, 10, 20, 20)) << "the same position inside the new parent";
+  EXPECT_EQ(SetParent(b, grandchild), nullptr) << "never under its own descendant";
+  std::vector<HWND> all;
+  EnumChildWindows(b, [&](HWND h, LPARAM) {
+    all.push_back(h);
+    return TRUE;
+  }, 0);
+  EXPECT_EQ(all, (std::vector<HWND>{child, grandchild}));
+  // GWLP_HWNDPARENT of a top-level window is its owner.
+  SetWindowLongPtrW(b, GWLP_HWNDPARENT, LONG_PTR(HwndToHandle(a)));
+  EXPECT_EQ(GetWindow(b, GW_OWNER), a);
+  EXPECT_EQ(HandleToHwnd(uintptr_t(GetWindowLongPtrW(b, GWLP_HWNDPARENT))), a);
+  DestroyWindow(a);
+  EXPECT_FALSE(IsWindow(b)) << "destroyed with its new owner";
+}
+
 TEST_F(LifecycleTest, DeadHandlesAreNeverReusedAndEveryCallFailsSafely) {
   HWND a = TopLevel(Bounds(0, 0, 50, 50));
   SetTimer(a, 1, 100, nullptr);

@@ -156,11 +156,19 @@ TEST_F(PaintingTest, ClearedVisibleBitKeepsTheScreenAndStopsPainting) {
   colors[top] = kBlue;
   RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   EXPECT_EQ(SurfacePixel(top, 5, 5), kRed);
-  Log().clear();
-  SendMessageW(top, WM_NCPAINT, 1, 0);
   SetWindowLongPtrW(top, GWL_STYLE, style);
   RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   EXPECT_EQ(SurfacePixel(top, 5, 5), kBlue);
+
+  // No default frame painting either: the caption keeps its active colour when the window is
+  // deactivated while its bit is clear.
+  HWND framed = TopLevel(Bounds(200, 0, 200, 100), WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  Pump();
+  ASSERT_EQ(SurfacePixel(framed, 50, 10), GetSysColor(COLOR_ACTIVECAPTION));
+  SetWindowLongPtrW(framed, GWL_STYLE, GetWindowLongPtrW(framed, GWL_STYLE) & ~LONG_PTR(WS_VISIBLE));
+  SetActiveWindow(top);
+  SendMessageW(framed, WM_NCPAINT, 1, 0);
+  EXPECT_EQ(SurfacePixel(framed, 50, 10), GetSysColor(COLOR_ACTIVECAPTION));
 }
 
 TEST_F(PaintingTest, FramesArePaintedOnlyThroughWmNcPaintAndNcActivate) {
