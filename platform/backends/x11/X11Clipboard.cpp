@@ -214,6 +214,10 @@ bool X11Clipboard::WaitFor(XEvent* out, bool (*match)(const XEvent&, const X11Cl
   Ctx ctx{match, this};
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
+    // Requests for our own selections are answered meanwhile: the program we wait for may be
+    // asking us for something first.
+    XEvent request;
+    while (XCheckTypedEvent(dpy, SelectionRequest, &request)) AnswerRequest(request);
     // Only the awaited event is taken; everything else stays queued for the event loop.
     if (XCheckIfEvent(
             dpy, out,
