@@ -53,9 +53,18 @@ void DeviceContext::SetVisible(std::vector<RECT> visible) {
   FClipValid = false;
 }
 
+namespace {
+
+// Mapped coordinates saturate far outside any bitmap instead of overflowing.
+constexpr int64_t kCoordLimit = int64_t(1) << 30;
+
+int32_t Saturate(int64_t v) { return int32_t(std::clamp(v, -kCoordLimit, kCoordLimit)); }
+
+}  // namespace
+
 POINT DeviceContext::LogicalToDevice(POINT p) const {
-  return POINT{p.x - FState.FWindowOrg.x + FState.FViewportOrg.x,
-               p.y - FState.FWindowOrg.y + FState.FViewportOrg.y};
+  return POINT{Saturate(int64_t(p.x) - FState.FWindowOrg.x + FState.FViewportOrg.x),
+               Saturate(int64_t(p.y) - FState.FWindowOrg.y + FState.FViewportOrg.y)};
 }
 
 RECT DeviceContext::LogicalToDevice(const RECT& r) const {
@@ -65,8 +74,8 @@ RECT DeviceContext::LogicalToDevice(const RECT& r) const {
 }
 
 POINT DeviceContext::DeviceToLogical(POINT p) const {
-  return POINT{p.x + FState.FWindowOrg.x - FState.FViewportOrg.x,
-               p.y + FState.FWindowOrg.y - FState.FViewportOrg.y};
+  return POINT{Saturate(int64_t(p.x) + FState.FWindowOrg.x - FState.FViewportOrg.x),
+               Saturate(int64_t(p.y) + FState.FWindowOrg.y - FState.FViewportOrg.y)};
 }
 
 RECT DeviceContext::DeviceToLogical(const RECT& r) const {
@@ -194,7 +203,8 @@ BOOL SetOrigin(HDC dc, POINT DcState::*field, int x, int y, bool relative, POINT
   if (!d) return FALSE;
   POINT& origin = d->State().*field;
   if (old) *old = origin;
-  origin = relative ? POINT{origin.x + x, origin.y + y} : POINT{x, y};
+  origin = relative ? POINT{Saturate(int64_t(origin.x) + x), Saturate(int64_t(origin.y) + y)}
+                    : POINT{x, y};
   return TRUE;
 }
 

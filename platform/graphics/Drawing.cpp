@@ -498,44 +498,39 @@ class LinePainter {
     FClip = clip.Rects();
   }
 
-  // The segment from a to b (device space), b excluded.
+  // The segment from a to b (device space), b excluded. Step k along the major axis puts
+  // the minor coordinate at the rounded exact position, so a long line can start at any step:
+  // only the steps whose major coordinate lies within the clip box are walked.
   void Segment(POINT a, POINT b) {
     if (FNull || !FTarget) return;
-    int64_t x = a.x, y = a.y;
-    const int64_t dx = std::abs(int64_t(b.x) - a.x), dy = -std::abs(int64_t(b.y) - a.y);
-    const int stepX = a.x < b.x ? 1 : -1, stepY = a.y < b.y ? 1 : -1;
-    int64_t err = dx + dy;
-    int64_t steps = std::max(dx, -dy);
-    if (dx == 0 || dy == 0) {
-      // Straight lines skip the steps outside the clip box (keeping the dash phase).
-      const RECT box = FDC->EffectiveClip().Box();
-      const int64_t margin = FWidth;
-      const int64_t pos = dx == 0 ? y : x, dir = dx == 0 ? stepY : stepX;
-      const int64_t lo = (dx == 0 ? box.top : box.left) - margin;
-      const int64_t hi = (dx == 0 ? box.bottom : box.right) + margin;
-      const int64_t skip = dir > 0 ? std::max<int64_t>(0, lo - pos) : std::max<int64_t>(0, pos - hi);
-      const int64_t keep = dir > 0 ? hi - pos : pos - lo + 1;
-      steps = std::min(steps, std::max<int64_t>(0, keep));
-      if (skip >= steps) {
-        Advance(steps);
-        return;
-      }
-      Advance(skip);
-      steps -= skip;
-      if (dx == 0) y += dir * skip; else x += dir * skip;
+    const int64_t dx = int64_t(b.x) - a.x, dy = int64_t(b.y) - a.y;
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const int64_t major = xMajor ? std::abs(dx) : std::abs(dy);
+    const int64_t minor = xMajor ? std::abs(dy) : std::abs(dx);
+    if (major == 0) return;
+    const int64_t majorStep = (xMajor ? dx : dy) > 0 ? 1 : -1;
+    const int64_t minorStep = (xMajor ? dy : dx) > 0 ? 1 : -1;
+    const int64_t start = xMajor ? a.x : a.y;
+    const int64_t minorStart = xMajor ? a.y : a.x;
+    const RECT box = FDC->EffectiveClip().Box();
+    const int64_t lo = int64_t(xMajor ? box.left : box.top) - FWidth;
+    const int64_t hi = int64_t(xMajor ? box.right : box.bottom) + FWidth;
+    // Steps k in [first, last) keep the major coordinate start + majorStep * k in [lo, hi).
+    int64_t first = majorStep > 0 ? lo - start : start - hi + 1;
+    int64_t last = majorStep > 0 ? hi - start : start - lo + 1;
+    first = std::clamp<int64_t>(first, 0, major);
+    last = std::clamp<int64_t>(last, 0, major);
+    if (first >= last) {
+      Advance(major);
+      return;
     }
-    for (int64_t i = 0; i < steps; ++i) {
-      Plot(int(x), int(y));
-      const int64_t e2 = 2 * err;
-      if (e2 >= dy) {
-        err += dy;
-        x += stepX;
-      }
-      if (e2 <= dx) {
-        err += dx;
-        y += stepY;
-      }
+    Advance(first);
+    for (int64_t k = first; k < last; ++k) {
+      const int64_t m = start + majorStep * k;
+      const int64_t n = minorStart + minorStep * ((2 * k * minor + major) / (2 * major));
+      Plot(int(xMajor ? m : n), int(xMajor ? n : m));
     }
+    Advance(major - last);
   }
 
  private:
@@ -643,9 +638,13 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
                              {dev.right - 1, dev.bottom - 1},
                              {dev.left, dev.bottom - 1},
                              {dev.left, dev.top}};
+    if (dev.Width() == 1 || dev.Height() == 1) {
+      // The outline is a single line; walking the ring would cover it twice.
+      painter.Segment(corners[0], dev.Height() == 1 ? POINT{dev.right, dev.top}
+                                                    : POINT{dev.left, dev.bottom});
+      return TRUE;
+    }
     for (int i = 0; i < 4; ++i) painter.Segment(corners[i], corners[i + 1]);
-    // A one-pixel-high or -wide rectangle has no closing segments to reach its last pixel.
-    if (dev.Width() == 1 || dev.Height() == 1) painter.Segment(corners[0], corners[0]);
     return TRUE;
   }
   const uint32_t px = ToPixel(pen->Color());

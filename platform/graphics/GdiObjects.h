@@ -32,8 +32,14 @@ using ULONG = uint32_t;
 using USHORT = uint16_t;
 using COLOR16 = uint16_t;
 
-constexpr BOOL TRUE = 1;
-constexpr BOOL FALSE = 0;
+// Macros, guarded, because GLib (and so Pango) defines them the same way and headers of both
+// meet in the text engine.
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
 
 // Distinct handle types. Every GDI handle converts implicitly to HGDIOBJ; the way back is a
 // cast, as with SelectObject's result. HICON is not a GDI object (DestroyIcon frees it), so it

@@ -207,7 +207,22 @@ Region Region::Combined(const Region& other, int mode) const {
 }
 
 void Region::Offset(int dx, int dy) {
-  for (RECT& r : FRects) OffsetRect(&r, dx, dy);
+  // Coordinates saturate at +-2^30; pieces squeezed together there are merged again.
+  constexpr int64_t limit = int64_t(1) << 30;
+  bool saturated = false;
+  auto move = [&](int32_t& v, int d) {
+    const int64_t moved = int64_t(v) + d;
+    const int64_t kept = std::clamp(moved, -limit, limit);
+    saturated |= kept != moved;
+    v = int32_t(kept);
+  };
+  for (RECT& r : FRects) {
+    move(r.left, dx);
+    move(r.right, dx);
+    move(r.top, dy);
+    move(r.bottom, dy);
+  }
+  if (saturated) *this = FromRects(FRects);
 }
 
 bool Region::Contains(POINT p) const {

@@ -353,5 +353,30 @@ TEST(Drawing, AlphaBlendRounding) {
   EXPECT_EQ(AlphaBlend(dst.dc, 0, 0, 0, 1, src.dc, 0, 0, 1, 1, BLENDFUNCTION{}), FALSE);
 }
 
+TEST(Drawing, ExtremeCoordinatesStaySafe) {
+  // Far-away coordinates neither overflow nor take long; what lands on the bitmap is drawn.
+  MemoryDC m(4, 4);
+  m.Fill(kClear);
+  const int lo = INT32_MIN, hi = INT32_MAX;
+  MoveToEx(m.dc, lo, 1, nullptr);
+  LineTo(m.dc, hi, 1);
+  EXPECT_EQ(m.Picture(kBlack), (Picture{"....", "####", "....", "...."}));
+  m.Fill(kClear);
+  MoveToEx(m.dc, -1000000000, -1000000000, nullptr);
+  LineTo(m.dc, 1000000000, 1000000000);
+  EXPECT_EQ(m.Picture(kBlack), (Picture{"#...", ".#..", "..#.", "...#"}));
+  const RECT all{lo, lo, hi, hi};
+  EXPECT_EQ(FillRect(m.dc, &all, HBRUSH(GetStockObject(WHITE_BRUSH))), 1);
+  EXPECT_EQ(m.At(3, 3), kWhite);
+  SetViewportOrgEx(m.dc, hi, hi, nullptr);
+  OffsetViewportOrgEx(m.dc, hi, hi, nullptr);
+  EXPECT_EQ(IntersectClipRect(m.dc, lo, lo, hi, hi), SIMPLEREGION);  // still covers it all
+  EXPECT_EQ(SetPixel(m.dc, hi, hi, 0), CLR_INVALID);
+  EXPECT_EQ(StretchBlt(m.dc, lo, lo, hi, hi, m.dc, lo, lo, -hi, lo, SRCCOPY), TRUE);
+  HRGN rgn = CreateRectRgn(0, 0, 10, 10);
+  EXPECT_EQ(OffsetRgn(rgn, hi, 0), NULLREGION);  // squeezed flat at the limit
+  DeleteObject(rgn);
+}
+
 }  // namespace
 }  // namespace win

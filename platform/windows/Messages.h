@@ -1,0 +1,421 @@
+#pragma once
+// Message numbers, styles, codes and the records messages carry. The numeric values are the
+// ones the layers above depend on.
+
+#include "platform/base/Geometry.h"
+#include "platform/base/Strings.h"
+#include "platform/windows/WinDef.h"
+
+namespace win {
+
+// --- Messages ---
+enum : UINT {
+  WM_NULL = 0x0000,
+  WM_CREATE = 0x0001,
+  WM_DESTROY = 0x0002,
+  WM_MOVE = 0x0003,
+  WM_SIZE = 0x0005,
+  WM_ACTIVATE = 0x0006,
+  WM_SETFOCUS = 0x0007,
+  WM_KILLFOCUS = 0x0008,
+  WM_ENABLE = 0x000A,
+  WM_SETREDRAW = 0x000B,
+  WM_SETTEXT = 0x000C,
+  WM_GETTEXT = 0x000D,
+  WM_GETTEXTLENGTH = 0x000E,
+  WM_PAINT = 0x000F,
+  WM_CLOSE = 0x0010,
+  WM_QUIT = 0x0012,
+  WM_ERASEBKGND = 0x0014,
+  WM_SYSCOLORCHANGE = 0x0015,
+  WM_SHOWWINDOW = 0x0018,
+  WM_SETTINGCHANGE = 0x001A,
+  WM_ACTIVATEAPP = 0x001C,
+  WM_CANCELMODE = 0x001F,
+  WM_SETCURSOR = 0x0020,
+  WM_MOUSEACTIVATE = 0x0021,
+  WM_GETMINMAXINFO = 0x0024,
+  WM_DRAWITEM = 0x002B,
+  WM_MEASUREITEM = 0x002C,
+  WM_SETFONT = 0x0030,
+  WM_GETFONT = 0x0031,
+  WM_WINDOWPOSCHANGING = 0x0046,
+  WM_WINDOWPOSCHANGED = 0x0047,
+  WM_COPYDATA = 0x004A,
+  WM_NOTIFY = 0x004E,
+  WM_CONTEXTMENU = 0x007B,
+  WM_STYLECHANGING = 0x007C,
+  WM_STYLECHANGED = 0x007D,
+  WM_GETICON = 0x007F,
+  WM_SETICON = 0x0080,
+  WM_NCCREATE = 0x0081,
+  WM_NCDESTROY = 0x0082,
+  WM_NCCALCSIZE = 0x0083,
+  WM_NCHITTEST = 0x0084,
+  WM_NCPAINT = 0x0085,
+  WM_NCACTIVATE = 0x0086,
+  WM_GETDLGCODE = 0x0087,
+  WM_NCMOUSEMOVE = 0x00A0,
+  WM_NCLBUTTONDOWN = 0x00A1,
+  WM_NCLBUTTONUP = 0x00A2,
+  WM_NCLBUTTONDBLCLK = 0x00A3,
+  WM_NCRBUTTONDOWN = 0x00A4,
+  WM_NCRBUTTONUP = 0x00A5,
+  WM_NCRBUTTONDBLCLK = 0x00A6,
+  WM_NCMBUTTONDOWN = 0x00A7,
+  WM_NCMBUTTONUP = 0x00A8,
+  WM_NCMBUTTONDBLCLK = 0x00A9,
+  WM_KEYDOWN = 0x0100,
+  WM_KEYUP = 0x0101,
+  WM_CHAR = 0x0102,
+  WM_DEADCHAR = 0x0103,
+  WM_SYSKEYDOWN = 0x0104,
+  WM_SYSKEYUP = 0x0105,
+  WM_SYSCHAR = 0x0106,
+  WM_SYSDEADCHAR = 0x0107,
+  WM_INITDIALOG = 0x0110,
+  WM_COMMAND = 0x0111,
+  WM_SYSCOMMAND = 0x0112,
+  WM_TIMER = 0x0113,
+  WM_HSCROLL = 0x0114,
+  WM_VSCROLL = 0x0115,
+  WM_INITMENU = 0x0116,
+  WM_INITMENUPOPUP = 0x0117,
+  WM_MENUSELECT = 0x011F,
+  WM_MENUCHAR = 0x0120,
+  WM_ENTERIDLE = 0x0121,
+  WM_CTLCOLORMSGBOX = 0x0132,
+  WM_CTLCOLOREDIT = 0x0133,
+  WM_CTLCOLORLISTBOX = 0x0134,
+  WM_CTLCOLORBTN = 0x0135,
+  WM_CTLCOLORDLG = 0x0136,
+  WM_CTLCOLORSCROLLBAR = 0x0137,
+  WM_CTLCOLORSTATIC = 0x0138,
+  WM_MOUSEFIRST = 0x0200,
+  WM_MOUSEMOVE = 0x0200,
+  WM_LBUTTONDOWN = 0x0201,
+  WM_LBUTTONUP = 0x0202,
+  WM_LBUTTONDBLCLK = 0x0203,
+  WM_RBUTTONDOWN = 0x0204,
+  WM_RBUTTONUP = 0x0205,
+  WM_RBUTTONDBLCLK = 0x0206,
+  WM_MBUTTONDOWN = 0x0207,
+  WM_MBUTTONUP = 0x0208,
+  WM_MBUTTONDBLCLK = 0x0209,
+  WM_MOUSEWHEEL = 0x020A,
+  WM_MOUSELAST = 0x020A,
+  WM_PARENTNOTIFY = 0x0210,
+  WM_ENTERMENULOOP = 0x0211,
+  WM_EXITMENULOOP = 0x0212,
+  WM_SIZING = 0x0214,
+  WM_CAPTURECHANGED = 0x0215,
+  WM_MOVING = 0x0216,
+  WM_ENTERSIZEMOVE = 0x0231,
+  WM_EXITSIZEMOVE = 0x0232,
+  WM_MOUSEHOVER = 0x02A1,
+  WM_MOUSELEAVE = 0x02A3,
+  WM_NCMOUSEHOVER = 0x02A0,
+  WM_NCMOUSELEAVE = 0x02A2,
+  WM_CUT = 0x0300,
+  WM_COPY = 0x0301,
+  WM_PASTE = 0x0302,
+  WM_CLEAR = 0x0303,
+  WM_UNDO = 0x0304,
+  WM_PRINT = 0x0317,
+  WM_PRINTCLIENT = 0x0318,
+  WM_THEMECHANGED = 0x031A,
+  WM_USER = 0x0400,
+  WM_APP = 0x8000,
+};
+
+// --- Window styles ---
+enum : DWORD {
+  WS_OVERLAPPED = 0x00000000,
+  WS_POPUP = 0x80000000,
+  WS_CHILD = 0x40000000,
+  WS_MINIMIZE = 0x20000000,
+  WS_VISIBLE = 0x10000000,
+  WS_DISABLED = 0x08000000,
+  WS_CLIPSIBLINGS = 0x04000000,
+  WS_CLIPCHILDREN = 0x02000000,
+  WS_MAXIMIZE = 0x01000000,
+  WS_BORDER = 0x00800000,
+  WS_DLGFRAME = 0x00400000,
+  WS_CAPTION = 0x00C00000,
+  WS_VSCROLL = 0x00200000,
+  WS_HSCROLL = 0x00100000,
+  WS_SYSMENU = 0x00080000,
+  WS_THICKFRAME = 0x00040000,
+  WS_GROUP = 0x00020000,
+  WS_TABSTOP = 0x00010000,
+  WS_MINIMIZEBOX = 0x00020000,
+  WS_MAXIMIZEBOX = 0x00010000,
+  WS_OVERLAPPEDWINDOW = 0x00CF0000,
+  WS_POPUPWINDOW = 0x80880000,
+  DS_MODALFRAME = 0x00000080,
+};
+
+enum : DWORD {
+  WS_EX_DLGMODALFRAME = 0x00000001,
+  WS_EX_NOPARENTNOTIFY = 0x00000004,
+  WS_EX_TOPMOST = 0x00000008,
+  WS_EX_TRANSPARENT = 0x00000020,
+  WS_EX_TOOLWINDOW = 0x00000080,
+  WS_EX_WINDOWEDGE = 0x00000100,
+  WS_EX_CLIENTEDGE = 0x00000200,
+  WS_EX_CONTEXTHELP = 0x00000400,
+  WS_EX_RTLREADING = 0x00002000,
+  WS_EX_CONTROLPARENT = 0x00010000,
+  WS_EX_STATICEDGE = 0x00020000,
+  WS_EX_APPWINDOW = 0x00040000,
+  WS_EX_LAYERED = 0x00080000,
+  WS_EX_NOACTIVATE = 0x08000000,
+};
+
+// --- Class styles ---
+enum : UINT {
+  CS_VREDRAW = 0x0001,
+  CS_HREDRAW = 0x0002,
+  CS_DBLCLKS = 0x0008,
+  CS_OWNDC = 0x0020,
+  CS_CLASSDC = 0x0040,
+  CS_PARENTDC = 0x0080,
+  CS_NOCLOSE = 0x0200,
+  CS_SAVEBITS = 0x0800,
+  CS_GLOBALCLASS = 0x4000,
+};
+
+constexpr int CW_USEDEFAULT = int(0x80000000);
+
+// --- Get/SetWindowLongPtr indexes ---
+enum : int {
+  GWLP_WNDPROC = -4,
+  GWLP_HINSTANCE = -6,
+  GWLP_HWNDPARENT = -8,
+  GWLP_ID = -12,
+  GWL_STYLE = -16,
+  GWL_EXSTYLE = -20,
+  GWLP_USERDATA = -21,
+};
+enum : int { GCLP_HBRBACKGROUND = -10, GCLP_HCURSOR = -12, GCL_STYLE = -26, GCW_ATOM = -32 };
+
+// --- Hit-test codes ---
+enum : int {
+  HTERROR = -2,
+  HTTRANSPARENT = -1,
+  HTNOWHERE = 0,
+  HTCLIENT = 1,
+  HTCAPTION = 2,
+  HTSYSMENU = 3,
+  HTGROWBOX = 4,
+  HTSIZE = 4,
+  HTMENU = 5,
+  HTHSCROLL = 6,
+  HTVSCROLL = 7,
+  HTMINBUTTON = 8,
+  HTREDUCE = 8,
+  HTMAXBUTTON = 9,
+  HTZOOM = 9,
+  HTLEFT = 10,
+  HTRIGHT = 11,
+  HTTOP = 12,
+  HTTOPLEFT = 13,
+  HTTOPRIGHT = 14,
+  HTBOTTOM = 15,
+  HTBOTTOMLEFT = 16,
+  HTBOTTOMRIGHT = 17,
+  HTBORDER = 18,
+  HTOBJECT = 19,
+  HTCLOSE = 20,
+  HTHELP = 21,
+};
+
+// --- SetWindowPos ---
+#define WIN_HWND_CONST(v) reinterpret_cast<HWND>(static_cast<intptr_t>(v))
+inline const HWND HWND_TOP = nullptr;
+inline const HWND HWND_BOTTOM = WIN_HWND_CONST(1);
+inline const HWND HWND_TOPMOST = WIN_HWND_CONST(-1);
+inline const HWND HWND_NOTOPMOST = WIN_HWND_CONST(-2);
+inline const HWND HWND_MESSAGE = WIN_HWND_CONST(-3);
+#undef WIN_HWND_CONST
+
+enum : UINT {
+  SWP_NOSIZE = 0x0001,
+  SWP_NOMOVE = 0x0002,
+  SWP_NOZORDER = 0x0004,
+  SWP_NOREDRAW = 0x0008,
+  SWP_NOACTIVATE = 0x0010,
+  SWP_FRAMECHANGED = 0x0020,
+  SWP_SHOWWINDOW = 0x0040,
+  SWP_HIDEWINDOW = 0x0080,
+  SWP_NOCOPYBITS = 0x0100,
+  SWP_NOOWNERZORDER = 0x0200,
+  SWP_NOSENDCHANGING = 0x0400,
+  SWP_DEFERERASE = 0x2000,
+  SWP_ASYNCWINDOWPOS = 0x4000,
+};
+
+// --- ShowWindow ---
+enum : int {
+  SW_HIDE = 0,
+  SW_SHOWNORMAL = 1,
+  SW_NORMAL = 1,
+  SW_SHOWMINIMIZED = 2,
+  SW_SHOWMAXIMIZED = 3,
+  SW_MAXIMIZE = 3,
+  SW_SHOWNOACTIVATE = 4,
+  SW_SHOW = 5,
+  SW_MINIMIZE = 6,
+  SW_SHOWMINNOACTIVE = 7,
+  SW_SHOWNA = 8,
+  SW_RESTORE = 9,
+  SW_SHOWDEFAULT = 10,
+};
+// WM_SHOWWINDOW lParam.
+enum : int { SW_PARENTCLOSING = 1, SW_OTHERZOOM = 2, SW_PARENTOPENING = 3, SW_OTHERUNZOOM = 4 };
+// WM_SIZE wParam.
+enum : int { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
+
+// --- GetWindow / GetAncestor / ChildWindowFromPointEx ---
+enum : UINT { GW_HWNDFIRST = 0, GW_HWNDLAST = 1, GW_HWNDNEXT = 2, GW_HWNDPREV = 3, GW_OWNER = 4,
+              GW_CHILD = 5, GW_ENABLEDPOPUP = 6 };
+enum : UINT { GA_PARENT = 1, GA_ROOT = 2, GA_ROOTOWNER = 3 };
+enum : UINT { CWP_ALL = 0, CWP_SKIPINVISIBLE = 1, CWP_SKIPDISABLED = 2, CWP_SKIPTRANSPARENT = 4 };
+
+// --- Activation ---
+enum : int { WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2 };
+enum : int { MA_ACTIVATE = 1, MA_ACTIVATEANDEAT = 2, MA_NOACTIVATE = 3, MA_NOACTIVATEANDEAT = 4 };
+
+// --- WM_SYSCOMMAND ---
+enum : UINT {
+  SC_SIZE = 0xF000,
+  SC_MOVE = 0xF010,
+  SC_MINIMIZE = 0xF020,
+  SC_MAXIMIZE = 0xF030,
+  SC_NEXTWINDOW = 0xF040,
+  SC_PREVWINDOW = 0xF050,
+  SC_CLOSE = 0xF060,
+  SC_VSCROLL = 0xF070,
+  SC_HSCROLL = 0xF080,
+  SC_MOUSEMENU = 0xF090,
+  SC_KEYMENU = 0xF100,
+  SC_RESTORE = 0xF120,
+  SC_TASKLIST = 0xF130,
+  SC_CONTEXTHELP = 0xF180,
+};
+
+// --- WM_NCCALCSIZE answers ---
+enum : UINT { WVR_ALIGNTOP = 0x10, WVR_VALIDRECTS = 0x400 };
+
+// --- Mouse key states (wParam of client mouse messages) ---
+enum : WPARAM { MK_LBUTTON = 0x01, MK_RBUTTON = 0x02, MK_SHIFT = 0x04, MK_CONTROL = 0x08,
+                MK_MBUTTON = 0x10 };
+constexpr int WHEEL_DELTA = 120;
+
+// --- WM_PARENTNOTIFY / TrackMouseEvent / PeekMessage ---
+enum : DWORD { TME_HOVER = 0x1, TME_LEAVE = 0x2, TME_NONCLIENT = 0x10, TME_QUERY = 0x40000000,
+               TME_CANCEL = 0x80000000 };
+constexpr DWORD HOVER_DEFAULT = 0xFFFFFFFF;
+enum : UINT { PM_NOREMOVE = 0, PM_REMOVE = 1, PM_NOYIELD = 2 };
+
+// --- Hooks ---
+enum : int { WH_CBT = 5 };
+enum : int { HCBT_MOVESIZE = 0, HCBT_MINMAX = 1, HCBT_QS = 2, HCBT_CREATEWND = 3,
+             HCBT_DESTROYWND = 4, HCBT_ACTIVATE = 5, HCBT_CLICKSKIPPED = 6,
+             HCBT_KEYSKIPPED = 7, HCBT_SYSCOMMAND = 8, HCBT_SETFOCUS = 9 };
+
+// --- Records ---
+struct MSG {
+  HWND hwnd = nullptr;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  DWORD time = 0;
+  POINT pt;
+  // The platform's own: for key-downs, which text the key produced (read by TranslateMessage).
+  DWORD lPrivate = 0;
+};
+
+struct CREATESTRUCTW {
+  void* lpCreateParams = nullptr;
+  HINSTANCE hInstance = nullptr;
+  void* hMenu = nullptr;
+  HWND hwndParent = nullptr;
+  int cy = 0;
+  int cx = 0;
+  int y = 0;
+  int x = 0;
+  LONG style = 0;
+  const char16_t* lpszName = nullptr;
+  // A class atom (a value up to 0xFFFF) or a pointer to the class name.
+  const char16_t* lpszClass = nullptr;
+  DWORD dwExStyle = 0;
+};
+
+// A class atom carried where a class name is expected.
+inline const char16_t* MAKEINTATOM(ATOM atom) {
+  return reinterpret_cast<const char16_t*>(static_cast<uintptr_t>(atom));
+}
+inline bool IS_INTRESOURCE(const void* p) { return reinterpret_cast<uintptr_t>(p) <= 0xFFFF; }
+
+struct CBT_CREATEWNDW {
+  CREATESTRUCTW* lpcs = nullptr;
+  HWND hwndInsertAfter = nullptr;
+};
+
+struct CBTACTIVATESTRUCT {
+  BOOL fMouse = FALSE;
+  HWND hWndActive = nullptr;
+};
+
+struct WINDOWPOS {
+  HWND hwnd = nullptr;
+  HWND hwndInsertAfter = nullptr;
+  int x = 0;
+  int y = 0;
+  int cx = 0;
+  int cy = 0;
+  UINT flags = 0;
+};
+
+struct NCCALCSIZE_PARAMS {
+  RECT rgrc[3];
+  WINDOWPOS* lppos = nullptr;
+};
+
+struct MINMAXINFO {
+  POINT ptReserved;
+  POINT ptMaxSize;
+  POINT ptMaxPosition;
+  POINT ptMinTrackSize;
+  POINT ptMaxTrackSize;
+};
+
+struct STYLESTRUCT {
+  DWORD styleOld = 0;
+  DWORD styleNew = 0;
+};
+
+struct COPYDATASTRUCT {
+  uintptr_t dwData = 0;
+  DWORD cbData = 0;
+  void* lpData = nullptr;
+};
+
+struct WINDOWPLACEMENT {
+  UINT length = sizeof(WINDOWPLACEMENT);
+  UINT flags = 0;
+  UINT showCmd = 0;
+  POINT ptMinPosition;
+  POINT ptMaxPosition;
+  RECT rcNormalPosition;
+};
+
+struct TRACKMOUSEEVENT {
+  DWORD cbSize = sizeof(TRACKMOUSEEVENT);
+  DWORD dwFlags = 0;
+  HWND hwndTrack = nullptr;
+  DWORD dwHoverTime = HOVER_DEFAULT;
+};
+
+}  // namespace win
