@@ -386,6 +386,31 @@ int GetClipRgn(HDC dc, HRGN region) {
   return 1;
 }
 
+int GetDeviceCaps(HDC dc, int index) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d) return 0;
+  const Bitmap* t = d->Target();
+  const int w = t ? t->Width() : 0, h = t ? t->Height() : 0;
+  // Millimetres at 96 dpi, rounded.
+  auto mm = [](int pixels) { return int((int64_t(pixels) * 254 + 480) / 960); };
+  switch (index) {
+    case TECHNOLOGY: return DT_RASDISPLAY;
+    case HORZSIZE: return mm(w);
+    case VERTSIZE: return mm(h);
+    case HORZRES: return w;
+    case VERTRES: return h;
+    case BITSPIXEL: return 32;
+    case PLANES: return 1;
+    case NUMCOLORS: return -1;
+    case RASTERCAPS: return RC_BITBLT | RC_DI_BITMAP | RC_STRETCHBLT | RC_STRETCHDIB;
+    case LOGPIXELSX:
+    case LOGPIXELSY: return 96;
+    case SIZEPALETTE: return 0;
+    case SHADEBLENDCAPS: return SB_CONST_ALPHA | SB_PIXEL_ALPHA | SB_GRAD_RECT | SB_GRAD_TRI;
+    default: return 0;
+  }
+}
+
 BOOL PtVisible(HDC dc, int x, int y) {
   DeviceContext* d = LookupDC(dc);
   return d && d->EffectiveClip().Contains(d->LogicalToDevice(POINT{x, y})) ? TRUE : FALSE;

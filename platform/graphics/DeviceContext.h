@@ -230,4 +230,26 @@ int GetClipRgn(HDC dc, HRGN region);
 BOOL PtVisible(HDC dc, int x, int y);
 BOOL RectVisible(HDC dc, const RECT* rect);
 
+enum : int {
+  TECHNOLOGY = 2,
+  HORZSIZE = 4,
+  VERTSIZE = 6,
+  HORZRES = 8,
+  VERTRES = 10,
+  BITSPIXEL = 12,
+  PLANES = 14,
+  NUMCOLORS = 24,
+  RASTERCAPS = 38,
+  LOGPIXELSX = 88,
+  LOGPIXELSY = 90,
+  SIZEPALETTE = 104,
+  SHADEBLENDCAPS = 120,
+};
+enum : int { DT_RASDISPLAY = 1 };
+enum : int { RC_BITBLT = 1, RC_DI_BITMAP = 0x80, RC_STRETCHBLT = 0x800, RC_STRETCHDIB = 0x2000 };
+enum : int { SB_CONST_ALPHA = 1, SB_PIXEL_ALPHA = 2, SB_GRAD_RECT = 0x10, SB_GRAD_TRI = 0x20 };
+// A 96-dpi, 32-bit raster device; the resolution is the DC's target size (0 without one) and
+// the physical size follows from it at 96 dpi. 0 for unknown indexes and dead DCs.
+int GetDeviceCaps(HDC dc, int index);
+
 }  // namespace win

@@ -888,6 +888,117 @@ BOOL GradientFill(HDC dc, const TRIVERTEX* vertices, ULONG vertexCount, const vo
   return FALSE;
 }
 
+// ---- Device-independent pixels -------------------------------------------------------------
+
+namespace {
+
+struct DibLayout {
+  int FWidth = 0;
+  int FHeight = 0;  // always positive
+  bool FBottomUp = false;
+  int FBitsPerPixel = 0;
+  size_t FStride = 0;
+};
+
+bool ReadLayout(const BITMAPINFO* info, UINT usage, DibLayout& layout) {
+  if (!info || usage != DIB_RGB_COLORS) return false;
+  const BITMAPINFOHEADER& h = info->bmiHeader;
+  const bool rgb = h.biCompression == BI_RGB;
+  const bool fields = h.biCompression == BI_BITFIELDS && h.biBitCount == 32;
+  if ((h.biBitCount != 24 && h.biBitCount != 32) || (!rgb && !fields)) return false;
+  const int64_t height = h.biHeight < 0 ? -int64_t(h.biHeight) : int64_t(h.biHeight);
+  if (h.biWidth <= 0 || h.biWidth > kMaxBitmapSide || height == 0 || height > kMaxBitmapSide)
+    return false;
+  layout.FWidth = h.biWidth;
+  layout.FHeight = int(height);
+  layout.FBottomUp = h.biHeight > 0;
+  layout.FBitsPerPixel = h.biBitCount;
+  layout.FStride = ((size_t(h.biWidth) * h.biBitCount + 31) / 32) * 4;
+  return true;
+}
+
+// Scan line s of a layout is this row of the picture, counted from the top.
+int RowOfScan(const DibLayout& layout, int scan) {
+  return layout.FBottomUp ? layout.FHeight - 1 - scan : scan;
+}
+
+}  // namespace
+
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info,
+              UINT usage) {
+  const Bitmap* b = LookupBitmap(bitmap);
+  if (!LookupDC(dc) || !b || !info || usage != DIB_RGB_COLORS) return 0;
+  if (b->Format() != PixelFormat::Bgra32) return 0;
+  BITMAPINFOHEADER& h = info->bmiHeader;
+  if (!bits) {
+    const WORD bpp = h.biBitCount == 24 ? 24 : 32;
+    h.biSize = sizeof(BITMAPINFOHEADER);
+    h.biWidth = b->Width();
+    h.biHeight = b->Height();
+    h.biPlanes = 1;
+    h.biBitCount = bpp;
+    h.biCompression = BI_RGB;
+    h.biSizeImage = DWORD(((size_t(b->Width()) * bpp + 31) / 32) * 4 * size_t(b->Height()));
+    return std::max(1, b->Height());
+  }
+  DibLayout layout;
+  if (!ReadLayout(info, usage, layout) || layout.FWidth != b->Width() ||
+      layout.FHeight != b->Height())
+    return 0;
+  const UINT end = UINT(std::min<int64_t>(int64_t(start) + lines, layout.FHeight));
+  auto* out = static_cast<uint8_t*>(bits);
+  for (UINT scan = start; scan < end; ++scan, out += layout.FStride) {
+    const Bgra* row = b->Row32(RowOfScan(layout, int(scan)));
+    if (layout.FBitsPerPixel == 32) {
+      std::memcpy(out, row, size_t(layout.FWidth) * 4);
+    } else {
+      for (int x = 0; x < layout.FWidth; ++x) {
+        out[x * 3] = row[x].b;
+        out[x * 3 + 1] = row[x].g;
+        out[x * 3 + 2] = row[x].r;
+      }
+    }
+  }
+  return end > start ? int(end - start) : 0;
+}
+
+int StretchDIBits(HDC dc, int x, int y, int width, int height, int sx, int sy, int sw, int sh,
+                  const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop) {
+  DibLayout layout;
+  if (!LookupDC(dc) || !bits || !ReadLayout(info, usage, layout)) return 0;
+  Bitmap picture(layout.FWidth, layout.FHeight);
+  const auto* in = static_cast<const uint8_t*>(bits);
+  for (int scan = 0; scan < layout.FHeight; ++scan, in += layout.FStride) {
+    Bgra* row = picture.Row32(RowOfScan(layout, scan));
+    if (layout.FBitsPerPixel == 32) {
+      std::memcpy(row, in, size_t(layout.FWidth) * 4);
+    } else {
+      for (int px = 0; px < layout.FWidth; ++px)
+        row[px] = Bgra{in[px * 3], in[px * 3 + 1], in[px * 3 + 2], 255};
+    }
+  }
+  // Bottom-up source rectangles count from the bottom-left corner.
+  int64_t top = sy;
+  if (layout.FBottomUp) top = sh >= 0 ? int64_t(layout.FHeight) - sy - sh : int64_t(layout.FHeight) - 1 - sy;
+  HDC source = CreateCompatibleDC(dc);
+  HBITMAP handle = CreateBitmapHandle(std::move(picture));
+  HGDIOBJ old = SelectObject(source, handle);
+  const BOOL done = StretchBlt(dc, x, y, width, height, source, sx, Clamp(top), sw, sh, rop);
+  SelectObject(source, old);
+  DeleteObject(handle);
+  DeleteDC(source);
+  return done ? int(std::min<int64_t>(std::abs(int64_t(sh)), INT32_MAX)) : 0;
+}
+
+int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sx, int sy,
+                      UINT start, UINT lines, const void* bits, const BITMAPINFO* info,
+                      UINT usage) {
+  DibLayout layout;
+  if (!ReadLayout(info, usage, layout) || start != 0 || lines < UINT(layout.FHeight)) return 0;
+  const int w = int(std::min<DWORD>(width, INT32_MAX)), h = int(std::min<DWORD>(height, INT32_MAX));
+  return StretchDIBits(dc, x, y, w, h, sx, sy, w, h, bits, info, usage, SRCCOPY) ? layout.FHeight : 0;
+}
+
 // ---- AlphaBlend ----------------------------------------------------------------------------
 
 uint32_t BlendPixel(uint32_t s, uint32_t dpx, uint32_t constantAlpha, bool perPixel) {

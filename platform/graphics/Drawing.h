@@ -183,6 +183,25 @@ enum : BYTE { AC_SRC_OVER = 0, AC_SRC_ALPHA = 1 };
 BOOL AlphaBlend(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
                 int sh, BLENDFUNCTION blend);
 
+// Device-independent pixels in memory (24- and 32-bit BI_RGB, 32-bit BI_BITFIELDS with the
+// usual masks). Rows are padded to 4 bytes; a positive height is bottom-up.
+//
+// GetDIBits: with null bits, fills info's header from the bitmap (32 bits unless 24 was asked
+// for) and returns its height (1 for an empty bitmap); otherwise copies scan lines
+// [start, start + lines) in info's layout, whose width and height must be the bitmap's, and
+// returns how many were copied. 0 on failure.
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info,
+              UINT usage);
+// StretchBlt from device-independent pixels. As usual, the source rectangle of a bottom-up
+// picture is counted from its bottom-left corner. Returns the source height, 0 on failure.
+int StretchDIBits(HDC dc, int x, int y, int width, int height, int sx, int sy, int sw, int sh,
+                  const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop);
+// A one-to-one StretchDIBits of the whole picture; partial bands (start != 0 or fewer lines
+// than the picture has) are not supported and return 0.
+int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sx, int sy,
+                      UINT start, UINT lines, const void* bits, const BITMAPINFO* info,
+                      UINT usage);
+
 // AlphaBlend's operator on one pixel, for other straight-alpha compositing (icons): pixels
 // are 32-bit words 0xAARRGGBB (B, G, R, A bytes in memory).
 uint32_t BlendPixel(uint32_t src, uint32_t dst, uint32_t constantAlpha, bool perPixelAlpha);

@@ -353,6 +353,56 @@ TEST(Drawing, AlphaBlendRounding) {
   EXPECT_EQ(AlphaBlend(dst.dc, 0, 0, 0, 1, src.dc, 0, 0, 1, 1, BLENDFUNCTION{}), FALSE);
 }
 
+BITMAPINFO DibInfo(int width, int height, int bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = WORD(bits);
+  return info;
+}
+
+TEST(Drawing, DeviceIndependentPixels) {
+  MemoryDC m(2, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 2; ++x) m.At(x, y) = Bgra{uint8_t(x), uint8_t(y), 9, uint8_t(100 + y)};
+  BITMAPINFO info{};
+  EXPECT_EQ(GetDIBits(m.dc, m.bitmap, 0, 3, nullptr, &info, DIB_RGB_COLORS), 3);
+  EXPECT_EQ(info.bmiHeader.biWidth, 2);
+  EXPECT_EQ(info.bmiHeader.biHeight, 3);
+  EXPECT_EQ(info.bmiHeader.biBitCount, 32);
+  EXPECT_EQ(info.bmiHeader.biSizeImage, 24u);
+
+  // Bottom-up 32-bit: the first scan line is the bottom row, alpha kept.
+  uint8_t bits32[24] = {};
+  EXPECT_EQ(GetDIBits(m.dc, m.bitmap, 0, 3, bits32, &info, DIB_RGB_COLORS), 3);
+  EXPECT_EQ(bits32[1], 2);
+  EXPECT_EQ(bits32[3], 102);
+  // Top-down 24-bit from scan line 1: rows of 6 bytes padded to 8.
+  BITMAPINFO top = DibInfo(2, -3, 24);
+  uint8_t bits24[24] = {};  // three padded rows; the third stays zero
+  EXPECT_EQ(GetDIBits(m.dc, m.bitmap, 1, 5, bits24, &top, DIB_RGB_COLORS), 2);
+  EXPECT_EQ(bits24[1], 1);  // row 1
+  EXPECT_EQ(bits24[3], 1);  // second pixel's blue
+  EXPECT_EQ(bits24[9], 2);  // row 2
+  BITMAPINFO wrong = DibInfo(3, 3, 32);
+  EXPECT_EQ(GetDIBits(m.dc, m.bitmap, 0, 3, bits32, &wrong, DIB_RGB_COLORS), 0);
+
+  // StretchDIBits counts a bottom-up source rectangle from the bottom: (0, 0, 2, 1) is the
+  // bottom row, which the buffer holds first.
+  MemoryDC out(2, 1);
+  EXPECT_EQ(StretchDIBits(out.dc, 0, 0, 2, 1, 0, 0, 2, 1, bits32, &info, DIB_RGB_COLORS, SRCCOPY), 1);
+  EXPECT_EQ(out.At(1, 0), (Bgra{1, 2, 9, 102}));
+  EXPECT_EQ(SetDIBitsToDevice(out.dc, 0, 0, 2, 1, 0, 0, 0, 3, bits24, &top, DIB_RGB_COLORS), 3);
+  EXPECT_EQ(out.At(0, 0), (Bgra{0, 1, 9, 255}));
+  EXPECT_EQ(SetDIBitsToDevice(out.dc, 0, 0, 2, 1, 0, 0, 1, 2, bits24, &top, DIB_RGB_COLORS), 0);
+
+  EXPECT_EQ(GetDeviceCaps(m.dc, LOGPIXELSY), 96);
+  EXPECT_EQ(GetDeviceCaps(m.dc, BITSPIXEL), 32);
+  EXPECT_EQ(GetDeviceCaps(m.dc, HORZRES), 2);
+}
+
 TEST(Drawing, ExtremeCoordinatesStaySafe) {
   // Far-away coordinates neither overflow nor take long; what lands on the bitmap is drawn.
   MemoryDC m(4, 4);
