@@ -305,6 +305,15 @@ int GetStretchBltMode(HDC dc) {
   DeviceContext* d = LookupDC(dc);
   return d ? d->State().FStretchMode : 0;
 }
+int SetPolyFillMode(HDC dc, int mode) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d || (mode != ALTERNATE && mode != WINDING)) return 0;
+  return std::exchange(d->State().FPolyFillMode, mode);
+}
+int GetPolyFillMode(HDC dc) {
+  DeviceContext* d = LookupDC(dc);
+  return d ? d->State().FPolyFillMode : 0;
+}
 
 BOOL MoveToEx(HDC dc, int x, int y, POINT* old) {
   return SetOrigin(dc, &DcState::FCurrentPos, x, y, false, old);

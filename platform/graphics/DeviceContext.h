@@ -85,6 +85,7 @@ struct DcState {
   UINT FTextAlign = TA_LEFT | TA_TOP;
   int FRop2 = R2_COPYPEN;
   int FStretchMode = BLACKONWHITE;
+  int FPolyFillMode = ALTERNATE;
   POINT FCurrentPos;  // logical
   POINT FBrushOrg;    // device
   DcSelection FBitmap;
@@ -212,6 +213,8 @@ int SetROP2(HDC dc, int rop2);
 int GetROP2(HDC dc);
 int SetStretchBltMode(HDC dc, int mode);
 int GetStretchBltMode(HDC dc);
+int SetPolyFillMode(HDC dc, int mode);  // ALTERNATE or WINDING
+int GetPolyFillMode(HDC dc);
 BOOL MoveToEx(HDC dc, int x, int y, POINT* old);
 BOOL GetCurrentPositionEx(HDC dc, POINT* position);
 

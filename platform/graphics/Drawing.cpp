@@ -659,6 +659,78 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
   return TRUE;
 }
 
+// ---- Shapes --------------------------------------------------------------------------------
+
+namespace {
+
+void PaintRegion(DeviceContext* d, const Region& device, uint32_t px, int rop2) {
+  for (const RECT& r : device.Rects()) Rop2Device(d, r, px, rop2);
+}
+
+RowRange ClipRows(DeviceContext* d) {
+  const RECT box = d->EffectiveClip().Box();
+  return RowRange{box.top, box.bottom};
+}
+
+RECT Deflated(const RECT& r, int by) {
+  return RECT{r.left + by, r.top + by, r.right - by, r.bottom - by};
+}
+
+// Fills `outer` with the pen where `inner` does not reach and `inner` with the brush.
+void PaintShape(DeviceContext* d, const Region& outer, const Region& inner) {
+  const int rop2 = d->State().FRop2;
+  if (const std::optional<uint32_t> brush = BrushPixel(d)) PaintRegion(d, inner, *brush, rop2);
+  const PenObject* pen = SelectedPen(d);
+  if (pen && pen->Style() != PS_NULL)
+    PaintRegion(d, outer.Subtracted(inner), ToPixel(pen->Color()), rop2);
+}
+
+int PenWidth(const DeviceContext* d) {
+  const PenObject* pen = SelectedPen(d);
+  return !pen || pen->Style() == PS_NULL ? 0 : std::max(1, pen->Width());
+}
+
+}  // namespace
+
+BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d) return FALSE;
+  const RECT dev = ToDeviceRect(d, left, top, right, bottom);
+  if (IsEmpty(dev) || !d->Target()) return TRUE;
+  const RowRange rows = ClipRows(d);
+  const int w = PenWidth(d);
+  const Region outer = Region::Ellipse(dev, rows);
+  PaintShape(d, outer, w ? Region::Ellipse(Deflated(dev, w), rows) : outer);
+  return TRUE;
+}
+
+BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int cornerW, int cornerH) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d) return FALSE;
+  const RECT dev = ToDeviceRect(d, left, top, right, bottom);
+  if (IsEmpty(dev) || !d->Target()) return TRUE;
+  const RowRange rows = ClipRows(d);
+  const int w = PenWidth(d);
+  const Region outer = Region::RoundRect(dev, cornerW, cornerH, rows);
+  PaintShape(d, outer,
+             w ? Region::RoundRect(Deflated(dev, w), cornerW - 2 * w, cornerH - 2 * w, rows) : outer);
+  return TRUE;
+}
+
+BOOL Polygon(HDC dc, const POINT* points, int count) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d || !points || count < 2) return FALSE;
+  if (!d->Target()) return TRUE;
+  std::vector<POINT> device(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) device[size_t(i)] = ToDevice(d, points[i].x, points[i].y);
+  if (const std::optional<uint32_t> brush = BrushPixel(d))
+    PaintRegion(d, Region::Polygon(device, d->State().FPolyFillMode, ClipRows(d)), *brush,
+                d->State().FRop2);
+  LinePainter painter(d);
+  for (int i = 0; i < count; ++i) painter.Segment(device[size_t(i)], device[size_t((i + 1) % count)]);
+  return TRUE;
+}
+
 // ---- Pixels --------------------------------------------------------------------------------
 
 namespace {

@@ -68,6 +68,14 @@ BOOL InvertRect(HDC dc, const RECT* rect);
 // the classic call does.
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
 
+// Shapes: the inside with the brush, the outline (the pen's width, inside the shape) with the
+// pen, both through the DC's ROP2. A pixel belongs to a shape when its centre lies inside it
+// (see Region). Ellipse and RoundRect draw dotted and dashed pens as solid ones; Polygon's
+// outline is drawn as lines (closing the figure), filled by the DC's polygon fill mode.
+BOOL Ellipse(HDC dc, int left, int top, int right, int bottom);
+BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int cornerW, int cornerH);
+BOOL Polygon(HDC dc, const POINT* points, int count);
+
 // Lines with the DC's pen and ROP2, from the current position to (x, y), the last point
 // excluded. Dotted and dashed pens (PS_DOT: 3 on, 3 off; PS_DASH: 18 on, 6 off; PS_DASHDOT,
 // PS_DASHDOTDOT) continue their pattern along a polyline and fill the gaps with the

@@ -227,6 +227,49 @@ TEST(Drawing, RectangleOutlineAndFill) {
   DeleteObject(wide);
 }
 
+TEST(Drawing, ShapesFillInsideAndOutlineWithThePen) {
+  MemoryDC m(7, 7);
+  m.Fill(kClear);
+  SelectObject(m.dc, GetStockObject(WHITE_BRUSH));
+  EXPECT_EQ(Ellipse(m.dc, 0, 0, 7, 7), TRUE);
+  const Picture black = m.Picture(kBlack);
+  const Picture white = m.Picture(kWhite);
+  EXPECT_EQ(black, (Picture{"..###..", ".#...#.", "#.....#", "#.....#", "#.....#", ".#...#.", "..###.."}));
+  EXPECT_EQ(white, (Picture{".......", "..###..", ".#####.", ".#####.", ".#####.", "..###..", "......."}));
+
+  // Polygon: the fill by the fill mode, the outline as lines.
+  m.Fill(kClear);
+  SelectObject(m.dc, GetStockObject(NULL_PEN));
+  const POINT path[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {0, 0}, {2, 2}, {6, 2}, {6, 6}, {2, 6}, {2, 2}};
+  EXPECT_EQ(SetPolyFillMode(m.dc, WINDING), ALTERNATE);
+  Polygon(m.dc, path, 10);
+  EXPECT_EQ(m.At(3, 3), kWhite);
+  SetPolyFillMode(m.dc, ALTERNATE);
+  m.Fill(kClear);
+  Polygon(m.dc, path, 10);
+  EXPECT_EQ(m.At(3, 3), kClear);
+  EXPECT_EQ(m.At(1, 1), kWhite);
+  SelectObject(m.dc, GetStockObject(BLACK_PEN));
+  const POINT square[] = {{1, 1}, {5, 1}, {5, 5}, {1, 5}};
+  m.Fill(kClear);
+  Polygon(m.dc, square, 4);
+  EXPECT_EQ(m.At(1, 1), kBlack);
+  EXPECT_EQ(m.At(5, 5), kBlack);
+  EXPECT_EQ(m.At(3, 3), kWhite);
+
+  // RoundRect with a two-pixel pen.
+  m.Fill(kClear);
+  HPEN wide = CreatePen(PS_SOLID, 2, RGB(0, 0, 0));
+  SelectObject(m.dc, wide);
+  RoundRect(m.dc, 0, 0, 7, 7, 4, 4);
+  EXPECT_EQ(m.At(0, 0), kClear);
+  EXPECT_EQ(m.At(3, 0), kBlack);
+  EXPECT_EQ(m.At(3, 1), kBlack);
+  EXPECT_EQ(m.At(3, 2), kWhite);
+  SelectObject(m.dc, GetStockObject(BLACK_PEN));
+  DeleteObject(wide);
+}
+
 TEST(Drawing, FocusRectIsDottedAndUndoesItself) {
   MemoryDC m(5, 4);
   m.Fill(kBlack);
