@@ -184,6 +184,13 @@ HGDIOBJ GetCurrentObject(HDC dc, UINT type) {
   return d ? d->Current(type) : nullptr;
 }
 
+BOOL GetDCOrgEx(HDC dc, POINT* origin) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d || !origin) return FALSE;
+  *origin = d->SurfaceOrigin();
+  return TRUE;
+}
+
 int SaveDC(HDC dc) {
   DeviceContext* d = LookupDC(dc);
   return d ? d->Save() : 0;

@@ -182,6 +182,9 @@ DeviceContext* LookupDC(HDC dc);
 // pixel `deviceOrigin`; drawing stays within `visible` (device space). Freed by DeleteDC.
 HDC CreateDCForSurface(Bitmap* surface, POINT deviceOrigin, const std::vector<RECT>& visible);
 
+// The target position of device (0, 0).
+BOOL GetDCOrgEx(HDC dc, POINT* origin);
+
 HDC CreateCompatibleDC(HDC dc);
 BOOL DeleteDC(HDC dc);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);

@@ -458,6 +458,62 @@ BOOL FillRgn(HDC dc, HRGN region, HBRUSH brush) {
   return TRUE;
 }
 
+namespace {
+
+BOOL PaintRegionLogical(HDC dc, HRGN region, const uint32_t* px, int rop2) {
+  DeviceContext* d = LookupDC(dc);
+  const Region* r = LookupRegion(region);
+  if (!d || !r) return FALSE;
+  if (px)
+    for (const RECT& part : r->Rects())
+      Rop2Device(d, ToDeviceRect(d, part.left, part.top, part.right, part.bottom), *px, rop2);
+  return TRUE;
+}
+
+}  // namespace
+
+BOOL PaintRgn(HDC dc, HRGN region) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d) return FALSE;
+  const std::optional<uint32_t> brush = BrushPixel(d);
+  return PaintRegionLogical(dc, region, brush ? &*brush : nullptr, d->State().FRop2);
+}
+
+BOOL InvertRgn(HDC dc, HRGN region) {
+  const uint32_t any = 0;
+  return PaintRegionLogical(dc, region, &any, R2_NOT);
+}
+
+BOOL FrameRgn(HDC dc, HRGN region, HBRUSH brush, int width, int height) {
+  DeviceContext* d = LookupDC(dc);
+  const Region* r = LookupRegion(region);
+  uint32_t px = 0;
+  if (!d || !r || width < 0 || height < 0) return FALSE;
+  const Paint paint = ResolveBrush(brush, &px);
+  if (paint == Paint::Dead) return FALSE;
+  if (paint == Paint::Hollow) return TRUE;
+  // The inside that stays: pixels whose neighbours up to `width` columns to either side and
+  // up to `height` rows above and below are all in the region.
+  const RECT box = r->Box();
+  Region inner = *r;
+  for (int dx = 1; dx <= std::min(width, box.Width()) && !inner.Empty(); ++dx)
+    for (int sign : {-1, 1}) {
+      Region shifted = *r;
+      shifted.Offset(sign * dx, 0);
+      inner = inner.Intersected(shifted);
+    }
+  for (int dy = 1; dy <= std::min(height, box.Height()) && !inner.Empty(); ++dy)
+    for (int sign : {-1, 1}) {
+      Region shifted = *r;
+      shifted.Offset(0, sign * dy);
+      inner = inner.Intersected(shifted);
+    }
+  const Region frame = r->Subtracted(inner);
+  for (const RECT& part : frame.Rects())
+    FillDevice(d, ToDeviceRect(d, part.left, part.top, part.right, part.bottom), px);
+  return TRUE;
+}
+
 // ---- Lines ---------------------------------------------------------------------------------
 
 namespace {

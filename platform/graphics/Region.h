@@ -98,7 +98,12 @@ int GetRgnBox(HRGN region, RECT* box);
 BOOL EqualRgn(HRGN a, HRGN b);
 // The rectangles of a region (empty for dead handles).
 std::vector<RECT> GetRegionRects(HRGN region);
-// Fills with the brush through the DC's origin and clip.
+// Region painting through the DC's origin and clip (regions are in logical coordinates here).
+// FillRgn uses the brush, PaintRgn the DC's brush; InvertRgn inverts B, G and R. FrameRgn
+// paints the part of the region within `width` columns or `height` rows of its outside.
 BOOL FillRgn(HDC dc, HRGN region, HBRUSH brush);
+BOOL PaintRgn(HDC dc, HRGN region);
+BOOL InvertRgn(HDC dc, HRGN region);
+BOOL FrameRgn(HDC dc, HRGN region, HBRUSH brush, int width, int height);
 
 }  // namespace win

@@ -37,6 +37,25 @@ TEST(Drawing, FillsHonourOriginsClipAndWriteOpaqueAlpha) {
   EXPECT_EQ(m.Picture(kWhite), (Picture{"####..", "#..#..", "####..", "......"}));
 }
 
+TEST(Drawing, RegionPainting) {
+  MemoryDC m(6, 5);
+  m.Fill(kClear);
+  // An L shape, in logical coordinates shifted by the window origin.
+  const RECT parts[] = {{1, 1, 6, 3}, {1, 3, 3, 6}};
+  HRGN l = CreateRegionHandle(Region::FromRects(parts));
+  SetWindowOrgEx(m.dc, 1, 1, nullptr);
+  EXPECT_EQ(FrameRgn(m.dc, l, HBRUSH(GetStockObject(WHITE_BRUSH)), 1, 1), TRUE);
+  EXPECT_EQ(m.Picture(kWhite), (Picture{"#####.", "#.###.", "##....", "##....", "##...."}));
+  m.Fill(kClear);
+  SelectObject(m.dc, GetStockObject(BLACK_BRUSH));
+  EXPECT_EQ(PaintRgn(m.dc, l), TRUE);
+  EXPECT_EQ(InvertRgn(m.dc, l), TRUE);
+  EXPECT_EQ(m.Picture(kWhite), (Picture{"#####.", "#####.", "##....", "##....", "##...."}));
+  DeleteObject(l);
+  EXPECT_EQ(PaintRgn(m.dc, l), FALSE);
+  EXPECT_EQ(FrameRgn(m.dc, l, HBRUSH(GetStockObject(WHITE_BRUSH)), 1, 1), FALSE);
+}
+
 TEST(Drawing, SetPixelAndGetPixelOutsideTheClip) {
   MemoryDC m(3, 3);
   EXPECT_EQ(SetPixel(m.dc, 1, 1, RGB(10, 20, 30)), RGB(10, 20, 30));
