@@ -206,9 +206,8 @@ int StretchDIBits(HDC dc, int x, int y, int width, int height, int sx, int sy, i
                   const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop);
 // A one-to-one StretchDIBits of the whole picture; partial bands (start != 0 or fewer lines
 // than the picture has) are not supported and return 0.
-int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sx, int sy,
-                      UINT start, UINT lines, const void* bits, const BITMAPINFO* info,
-                      UINT usage);
+int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sx, int sy, UINT start,
+                      UINT lines, const void* bits, const BITMAPINFO* info, UINT usage);
 
 // AlphaBlend's operator on one pixel, for other straight-alpha compositing (icons): pixels
 // are 32-bit words 0xAARRGGBB (B, G, R, A bytes in memory).

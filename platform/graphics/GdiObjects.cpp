@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <unordered_map>
 
 #include "platform/graphics/DeviceContext.h"
@@ -21,9 +22,10 @@ struct HandleTable {
   uintptr_t FNextId = 0x100;
 };
 
+// Never destroyed: objects with static lifetime may still free their handles at exit.
 HandleTable& Table() {
-  static HandleTable table;
-  return table;
+  static HandleTable* table = new HandleTable;
+  return *table;
 }
 
 int CopyDescription(const void* description, int bytes, int size, void* buffer) {
@@ -46,7 +48,9 @@ HGDIOBJ MakeStock(std::unique_ptr<GdiObject> object) {
 
 }  // namespace
 
-int GdiObject::Describe(int, void*) const { return 0; }
+int GdiObject::Describe(int, void*) const {
+  return 0;
+}
 
 HGDIOBJ AllocHandle(std::unique_ptr<GdiObject> object) {
   if (!object) return nullptr;
@@ -110,42 +114,54 @@ bool ValidSize(int width, int height) {
   return width > 0 && height > 0 && width <= kMaxBitmapSide && height <= kMaxBitmapSide;
 }
 
+// The creation calls report a failed allocation as a null handle, as callers expect.
+template <class F>
+HBITMAP NullOnExhaustion(F&& make) {
+  try {
+    return make();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
 }  // namespace
 
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits) {
   if (!ValidSize(width, height) || planes != 1) return nullptr;
   if (bitsPerPixel != 1 && bitsPerPixel != 24 && bitsPerPixel != 32) return nullptr;
-  Bitmap pixels(width, height);
-  if (bits) {
-    // Rows of device-dependent bitmaps are padded to 16 bits.
-    const size_t srcStride = ((static_cast<size_t>(width) * bitsPerPixel + 15) / 16) * 2;
-    const auto* src = static_cast<const uint8_t*>(bits);
-    for (int y = 0; y < height; ++y, src += srcStride) {
-      Bgra* d = pixels.Row32(y);
-      for (int x = 0; x < width; ++x) {
-        switch (bitsPerPixel) {
-          case 1: {
-            const uint8_t v = (src[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0;
-            d[x] = Bgra{v, v, v, 255};
-            break;
+  return NullOnExhaustion([&] {
+    Bitmap pixels(width, height);
+    if (bits) {
+      // Rows of device-dependent bitmaps are padded to 16 bits.
+      const size_t srcStride = ((static_cast<size_t>(width) * bitsPerPixel + 15) / 16) * 2;
+      const auto* src = static_cast<const uint8_t*>(bits);
+      for (int y = 0; y < height; ++y, src += srcStride) {
+        Bgra* d = pixels.Row32(y);
+        for (int x = 0; x < width; ++x) {
+          switch (bitsPerPixel) {
+            case 1: {
+              const uint8_t v = (src[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0;
+              d[x] = Bgra{v, v, v, 255};
+              break;
+            }
+            case 24:
+              d[x] = Bgra{src[x * 3], src[x * 3 + 1], src[x * 3 + 2], 255};
+              break;
+            default:
+              std::memcpy(&d[x], src + x * 4, 4);
+              break;
           }
-          case 24:
-            d[x] = Bgra{src[x * 3], src[x * 3 + 1], src[x * 3 + 2], 255};
-            break;
-          default:
-            std::memcpy(&d[x], src + x * 4, 4);
-            break;
         }
       }
     }
-  }
-  return CreateBitmapHandle(std::move(pixels));
+    return CreateBitmapHandle(std::move(pixels));
+  });
 }
 
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
   if (dc && !LookupDC(dc)) return nullptr;
   if (!ValidSize(width, height)) return nullptr;
-  return CreateBitmapHandle(Bitmap(width, height));
+  return NullOnExhaustion([&] { return CreateBitmapHandle(Bitmap(width, height)); });
 }
 
 HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, void* section,
@@ -160,13 +176,15 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, v
   const int64_t height = bottomUp ? int64_t(h.biHeight) : -int64_t(h.biHeight);
   if (h.biWidth <= 0 || h.biWidth > kMaxBitmapSide || height <= 0 || height > kMaxBitmapSide)
     return nullptr;
-  Bitmap pixels(h.biWidth, static_cast<int>(height), PixelFormat::Bgra32,
-                bottomUp ? RowOrder::BottomUp : RowOrder::TopDown);
-  auto object = std::make_unique<BitmapObject>(std::move(pixels), true);
-  void* data = object->Pixels().Bits();
-  HBITMAP handle = HandleCast<HBITMAP>(AllocHandle(std::move(object)));
-  if (bits) *bits = data;
-  return handle;
+  return NullOnExhaustion([&] {
+    Bitmap pixels(h.biWidth, static_cast<int>(height), PixelFormat::Bgra32,
+                  bottomUp ? RowOrder::BottomUp : RowOrder::TopDown);
+    auto object = std::make_unique<BitmapObject>(std::move(pixels), true);
+    void* data = object->Pixels().Bits();
+    HBITMAP handle = HandleCast<HBITMAP>(AllocHandle(std::move(object)));
+    if (bits) *bits = data;
+    return handle;
+  });
 }
 
 // ---- Brushes and pens ----------------------------------------------------------------------
@@ -195,7 +213,8 @@ HBRUSH GetSysColorBrush(int index) {
   static std::array<HBRUSH, kSysColorCount> brushes{};
   HBRUSH& brush = brushes[static_cast<size_t>(index)];
   if (!brush)
-    brush = HandleCast<HBRUSH>(MakeStock(std::make_unique<BrushObject>(BS_SOLID, GetSysColor(index))));
+    brush =
+        HandleCast<HBRUSH>(MakeStock(std::make_unique<BrushObject>(BS_SOLID, GetSysColor(index))));
   return brush;
 }
 
@@ -207,7 +226,9 @@ HPEN CreatePen(int style, int width, COLORREF color) {
 
 // ---- Stock objects -------------------------------------------------------------------------
 
-void SetStockFontMaker(StockFontMaker maker) { FontMaker() = maker; }
+void SetStockFontMaker(StockFontMaker maker) {
+  FontMaker() = maker;
+}
 
 HGDIOBJ GetStockObject(int index) {
   static std::array<HGDIOBJ, DC_PEN + 1> stock{};
@@ -215,15 +236,33 @@ HGDIOBJ GetStockObject(int index) {
   HGDIOBJ& slot = stock[static_cast<size_t>(index)];
   if (slot) return slot;
   switch (index) {
-    case WHITE_BRUSH: slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(255, 255, 255))); break;
-    case LTGRAY_BRUSH: slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(192, 192, 192))); break;
-    case GRAY_BRUSH: slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(128, 128, 128))); break;
-    case DKGRAY_BRUSH: slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(64, 64, 64))); break;
-    case BLACK_BRUSH: slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(0, 0, 0))); break;
-    case NULL_BRUSH: slot = MakeStock(std::make_unique<BrushObject>(BS_NULL, 0)); break;
-    case WHITE_PEN: slot = MakeStock(std::make_unique<PenObject>(PS_SOLID, 1, RGB(255, 255, 255))); break;
-    case BLACK_PEN: slot = MakeStock(std::make_unique<PenObject>(PS_SOLID, 1, RGB(0, 0, 0))); break;
-    case NULL_PEN: slot = MakeStock(std::make_unique<PenObject>(PS_NULL, 1, 0)); break;
+    case WHITE_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(255, 255, 255)));
+      break;
+    case LTGRAY_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(192, 192, 192)));
+      break;
+    case GRAY_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(128, 128, 128)));
+      break;
+    case DKGRAY_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(64, 64, 64)));
+      break;
+    case BLACK_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(0, 0, 0)));
+      break;
+    case NULL_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_NULL, 0));
+      break;
+    case WHITE_PEN:
+      slot = MakeStock(std::make_unique<PenObject>(PS_SOLID, 1, RGB(255, 255, 255)));
+      break;
+    case BLACK_PEN:
+      slot = MakeStock(std::make_unique<PenObject>(PS_SOLID, 1, RGB(0, 0, 0)));
+      break;
+    case NULL_PEN:
+      slot = MakeStock(std::make_unique<PenObject>(PS_NULL, 1, 0));
+      break;
     case OEM_FIXED_FONT:
     case ANSI_FIXED_FONT:
     case ANSI_VAR_FONT:
@@ -243,7 +282,8 @@ HGDIOBJ GetStockObject(int index) {
 }
 
 HBITMAP DefaultDCBitmap() {
-  static HBITMAP bitmap = HandleCast<HBITMAP>(MakeStock(std::make_unique<BitmapObject>(Bitmap(1, 1))));
+  static HBITMAP bitmap =
+      HandleCast<HBITMAP>(MakeStock(std::make_unique<BitmapObject>(Bitmap(1, 1))));
   return bitmap;
 }
 

@@ -151,8 +151,15 @@ class BrushObject : public GdiObject {
 };
 
 // Pen styles.
-enum : int { PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4, PS_NULL = 5,
-             PS_INSIDEFRAME = 6 };
+enum : int {
+  PS_SOLID = 0,
+  PS_DASH = 1,
+  PS_DOT = 2,
+  PS_DASHDOT = 3,
+  PS_DASHDOTDOT = 4,
+  PS_NULL = 5,
+  PS_INSIDEFRAME = 6
+};
 
 class PenObject : public GdiObject {
  public:
@@ -274,7 +281,9 @@ HBITMAP DefaultDCBitmap();
 DWORD GetObjectType(HGDIOBJ object);
 // Dispatches on the object's kind (BITMAP, LOGBRUSH, LOGPEN, the text engine's LOGFONTW ...).
 int GetObjectW(HGDIOBJ object, int size, void* buffer);
-inline int GetObject(HGDIOBJ object, int size, void* buffer) { return GetObjectW(object, size, buffer); }
+inline int GetObject(HGDIOBJ object, int size, void* buffer) {
+  return GetObjectW(object, size, buffer);
+}
 BOOL DeleteObject(HGDIOBJ object);
 
 }  // namespace win

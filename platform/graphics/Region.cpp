@@ -67,11 +67,16 @@ class BandReader {
 
 bool Keep(int mode, bool inA, bool inB) {
   switch (mode) {
-    case RGN_AND: return inA && inB;
-    case RGN_OR: return inA || inB;
-    case RGN_XOR: return inA != inB;
-    case RGN_DIFF: return inA && !inB;
-    default: return inA;
+    case RGN_AND:
+      return inA && inB;
+    case RGN_OR:
+      return inA || inB;
+    case RGN_XOR:
+      return inA != inB;
+    case RGN_DIFF:
+      return inA && !inB;
+    default:
+      return inA;
   }
 }
 
@@ -128,7 +133,8 @@ Region Region::FromRects(std::span<const RECT> rects) {
     spans.clear();
     for (const RECT& r : valid)
       if (r.top <= ys[i] && r.bottom > ys[i]) spans.push_back(Span{r.left, r.right});
-    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.left < b.left; });
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.left < b.left; });
     size_t n = 0;
     for (const Span& s : spans) {
       if (n > 0 && s.left <= spans[n - 1].right)
@@ -149,7 +155,8 @@ class RowWriter {
  public:
   explicit RowWriter(std::vector<RECT>& out) : FWriter(out) {}
   void Row(int32_t y, std::vector<Span>& spans) {
-    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.left < b.left; });
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.left < b.left; });
     size_t n = 0;
     for (const Span& s : spans) {
       if (s.left >= s.right) continue;
@@ -207,8 +214,9 @@ Region Region::Ellipse(const RECT& box, RowRange rows) {
 Region Region::RoundRect(const RECT& box, int cornerW, int cornerH, RowRange rows) {
   const int32_t w = std::clamp<int32_t>(cornerW, 0, box.Width());
   const int32_t h = std::clamp<int32_t>(cornerH, 0, box.Height());
-  if (w <= 0 || h <= 0) return Region(box).Intersected(RECT{box.left, std::max(rows.first, box.top),
-                                                            box.right, std::min(rows.last, box.bottom)});
+  if (w <= 0 || h <= 0)
+    return Region(box).Intersected(
+        RECT{box.left, std::max(rows.first, box.top), box.right, std::min(rows.last, box.bottom)});
   Region result;
   RowWriter writer(result.FRects);
   std::vector<Span> spans;
@@ -424,10 +432,10 @@ HRGN CreatePolygonRgn(const POINT* points, int count, int fillMode) {
   if (!points || count < 0 || (fillMode != ALTERNATE && fillMode != WINDING)) return nullptr;
   const std::span<const POINT> all(points, size_t(count));
   if (!all.empty()) {
-    auto [minX, maxX] = std::minmax_element(all.begin(), all.end(),
-                                            [](const POINT& a, const POINT& b) { return a.x < b.x; });
-    auto [minY, maxY] = std::minmax_element(all.begin(), all.end(),
-                                            [](const POINT& a, const POINT& b) { return a.y < b.y; });
+    auto [minX, maxX] = std::minmax_element(
+        all.begin(), all.end(), [](const POINT& a, const POINT& b) { return a.x < b.x; });
+    auto [minY, maxY] = std::minmax_element(
+        all.begin(), all.end(), [](const POINT& a, const POINT& b) { return a.y < b.y; });
     if (!ShapeSizeOk(minX->x, minY->y, maxX->x, maxY->y)) return nullptr;
   }
   return CreateRegionHandle(Region::Polygon(all, fillMode));

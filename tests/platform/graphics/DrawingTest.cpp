@@ -119,16 +119,11 @@ TEST(Drawing, RasterOperations) {
     DWORD rop;
     Bgra expected;
   } cases[] = {
-      {SRCCOPY, {0x0F, 0x0F, 0x0F, 7}},
-      {SRCPAINT, {0x3F, 0x3F, 0x3F, 255}},
-      {SRCAND, {0x03, 0x03, 0x03, 255}},
-      {SRCINVERT, {0x3C, 0x3C, 0x3C, 255}},
-      {NOTSRCCOPY, {0xF0, 0xF0, 0xF0, 255}},
-      {PATCOPY, {0x55, 0x00, 0x55, 255}},
-      {PATINVERT, {0x66, 0x33, 0x66, 255}},
-      {DSTINVERT, {0xCC, 0xCC, 0xCC, 255}},
-      {BLACKNESS, {0, 0, 0, 255}},
-      {WHITENESS, {255, 255, 255, 255}},
+      {SRCCOPY, {0x0F, 0x0F, 0x0F, 7}},      {SRCPAINT, {0x3F, 0x3F, 0x3F, 255}},
+      {SRCAND, {0x03, 0x03, 0x03, 255}},     {SRCINVERT, {0x3C, 0x3C, 0x3C, 255}},
+      {NOTSRCCOPY, {0xF0, 0xF0, 0xF0, 255}}, {PATCOPY, {0x55, 0x00, 0x55, 255}},
+      {PATINVERT, {0x66, 0x33, 0x66, 255}},  {DSTINVERT, {0xCC, 0xCC, 0xCC, 255}},
+      {BLACKNESS, {0, 0, 0, 255}},           {WHITENESS, {255, 255, 255, 255}},
       {MERGECOPY, {0x05, 0x00, 0x05, 255}},
   };
   MemoryDC src(1, 1), dst(1, 1);
@@ -178,7 +173,7 @@ TEST(Drawing, StretchBltSampleMapping) {
   // Samples outside the source leave the destination alone.
   dst.Fill(kClear);
   StretchBlt(dst.dc, 0, 0, 4, 1, src.dc, 1, 0, 2, 1, SRCCOPY);
-  EXPECT_EQ(row(0), "bb..." );
+  EXPECT_EQ(row(0), "bb...");
 }
 
 TEST(Drawing, LinesAndPens) {
@@ -253,13 +248,16 @@ TEST(Drawing, ShapesFillInsideAndOutlineWithThePen) {
   EXPECT_EQ(Ellipse(m.dc, 0, 0, 7, 7), TRUE);
   const Picture black = m.Picture(kBlack);
   const Picture white = m.Picture(kWhite);
-  EXPECT_EQ(black, (Picture{"..###..", ".#...#.", "#.....#", "#.....#", "#.....#", ".#...#.", "..###.."}));
-  EXPECT_EQ(white, (Picture{".......", "..###..", ".#####.", ".#####.", ".#####.", "..###..", "......."}));
+  EXPECT_EQ(black,
+            (Picture{"..###..", ".#...#.", "#.....#", "#.....#", "#.....#", ".#...#.", "..###.."}));
+  EXPECT_EQ(white,
+            (Picture{".......", "..###..", ".#####.", ".#####.", ".#####.", "..###..", "......."}));
 
   // Polygon: the fill by the fill mode, the outline as lines.
   m.Fill(kClear);
   SelectObject(m.dc, GetStockObject(NULL_PEN));
-  const POINT path[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {0, 0}, {2, 2}, {6, 2}, {6, 6}, {2, 6}, {2, 2}};
+  const POINT path[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {0, 0},
+                        {2, 2}, {6, 2}, {6, 6}, {2, 6}, {2, 2}};
   EXPECT_EQ(SetPolyFillMode(m.dc, WINDING), ALTERNATE);
   Polygon(m.dc, path, 10);
   EXPECT_EQ(m.At(3, 3), kWhite);
@@ -367,8 +365,7 @@ TEST(Drawing, GradientTrianglesTileWithoutGapsOrOverlap) {
   GradientFill(b.dc, v, 4, &lower, 1, GRADIENT_FILL_TRIANGLE);
   const Bgra red{0, 0, 255, 255};
   for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 6; ++x)
-      EXPECT_NE(a.At(x, y) == red, b.At(x, y) == red) << x << "," << y;
+    for (int x = 0; x < 6; ++x) EXPECT_NE(a.At(x, y) == red, b.At(x, y) == red) << x << "," << y;
 
   // Colours mix at pixel centres: a horizontal ramp across a wide triangle.
   MemoryDC c(4, 1);
@@ -454,7 +451,8 @@ TEST(Drawing, DeviceIndependentPixels) {
   // StretchDIBits counts a bottom-up source rectangle from the bottom: (0, 0, 2, 1) is the
   // bottom row, which the buffer holds first.
   MemoryDC out(2, 1);
-  EXPECT_EQ(StretchDIBits(out.dc, 0, 0, 2, 1, 0, 0, 2, 1, bits32, &info, DIB_RGB_COLORS, SRCCOPY), 1);
+  EXPECT_EQ(StretchDIBits(out.dc, 0, 0, 2, 1, 0, 0, 2, 1, bits32, &info, DIB_RGB_COLORS, SRCCOPY),
+            1);
   EXPECT_EQ(out.At(1, 0), (Bgra{1, 2, 9, 102}));
   EXPECT_EQ(SetDIBitsToDevice(out.dc, 0, 0, 2, 1, 0, 0, 0, 3, bits24, &top, DIB_RGB_COLORS), 3);
   EXPECT_EQ(out.At(0, 0), (Bgra{0, 1, 9, 255}));

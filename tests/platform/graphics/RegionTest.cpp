@@ -98,13 +98,15 @@ TEST(Region, Shapes) {
   EXPECT_EQ(Region::Ellipse(RECT{0, 0, 4, 4}, RowRange{1, 2}).Rects(), (Rects{{0, 1, 4, 2}}));
 
   // Two overlapping squares as one path: ALTERNATE leaves the overlap out, WINDING fills it.
-  const POINT path[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {0, 0}, {2, 2}, {6, 2}, {6, 6}, {2, 6}, {2, 2}};
+  const POINT path[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {0, 0},
+                        {2, 2}, {6, 2}, {6, 6}, {2, 6}, {2, 2}};
   const Region a(RECT{0, 0, 4, 4}), b(RECT{2, 2, 6, 6});
   EXPECT_EQ(Region::Polygon(path, ALTERNATE), a.Combined(b, RGN_XOR));
   EXPECT_EQ(Region::Polygon(path, WINDING), a.United(b));
   // A right triangle: pixels whose centres lie left of the diagonal (a centre on it is out).
   const POINT tri[] = {{0, 0}, {4, 0}, {0, 4}};
-  EXPECT_EQ(Region::Polygon(tri, ALTERNATE).Rects(), (Rects{{0, 0, 3, 1}, {0, 1, 2, 2}, {0, 2, 1, 3}}));
+  EXPECT_EQ(Region::Polygon(tri, ALTERNATE).Rects(),
+            (Rects{{0, 0, 3, 1}, {0, 1, 2, 2}, {0, 2, 1, 3}}));
 
   HRGN e = CreateEllipticRgn(4, 4, 0, 0);
   EXPECT_EQ(GetRegionRects(e).size(), 3u);
