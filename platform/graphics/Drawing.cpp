@@ -98,21 +98,6 @@ bool IsEmpty(const RECT& r) {
 
 // ---- Brushes and pens ----------------------------------------------------------------------
 
-enum class Paint { Dead, Hollow, Solid };
-
-Paint ResolveBrush(HBRUSH brush, uint32_t* px) {
-  const auto value = reinterpret_cast<uintptr_t>(brush);
-  if (value >= 1 && value <= uintptr_t(kSysColorCount)) {
-    *px = ToPixel(GetSysColor(int(value) - 1));
-    return Paint::Solid;
-  }
-  const BrushObject* b = Lookup<BrushObject>(brush);
-  if (!b) return Paint::Dead;
-  if (b->Style() == BS_NULL) return Paint::Hollow;
-  *px = ToPixel(b->Color());
-  return Paint::Solid;
-}
-
 const BrushObject* SelectedBrush(const DeviceContext* d) {
   return static_cast<const BrushObject*>(d->State().FBrush.FObject.get());
 }
@@ -121,11 +106,104 @@ const PenObject* SelectedPen(const DeviceContext* d) {
   return static_cast<const PenObject*>(d->State().FPen.FObject.get());
 }
 
-// The selected brush's pixel, or nothing for a hollow brush.
-std::optional<uint32_t> BrushPixel(const DeviceContext* d) {
+// What a brush puts on a pixel (device coordinates), relative to the DC's brush origin.
+class BrushPaint {
+ public:
+  static BrushPaint Solid(uint32_t px) {
+    BrushPaint p;
+    p.FColour = px;
+    return p;
+  }
+
+  BrushPaint() = default;
+  BrushPaint(const DeviceContext* d, const BrushObject& b)
+      : FColour(ToPixel(b.Color())), FOrigin(d->State().FBrushOrg) {
+    if (b.Style() == BS_HATCHED) {
+      FHatch = b.Hatch();
+      FBackground = ToPixel(d->State().FBkColor);
+      FOpaqueGaps = d->State().FBkMode == OPAQUE;
+    } else if (b.Style() == BS_PATTERN) {
+      FPattern = b.Pattern();
+    }
+  }
+
+  bool IsSolid() const { return FHatch < 0 && !FPattern; }
+  // The solid colour; for other brushes the pixel at the brush origin, which raster
+  // operations that also read a source use.
+  uint32_t Colour() const { return FPattern ? PixelRow(*FPattern, 0)[0] : FColour; }
+  // The brush's pixel at (x, y), or false where a hatch brush leaves the pixel alone.
+  bool At(int x, int y, uint32_t& px, bool gapsAlwaysOpaque = false) const {
+    if (FPattern) {
+      px = PixelRow(*FPattern, Wrap(y - FOrigin.y,
+                                    FPattern->Height()))[Wrap(x - FOrigin.x, FPattern->Width())];
+      return true;
+    }
+    if (FHatch < 0) {
+      px = FColour;
+      return true;
+    }
+    const int u = Wrap(x - FOrigin.x, 8), v = Wrap(y - FOrigin.y, 8);
+    bool line = false;
+    switch (FHatch) {
+      case HS_HORIZONTAL:
+        line = v == 0;
+        break;
+      case HS_VERTICAL:
+        line = u == 0;
+        break;
+      case HS_FDIAGONAL:
+        line = u == v;
+        break;
+      case HS_BDIAGONAL:
+        line = u + v == 7;
+        break;
+      case HS_CROSS:
+        line = u == 0 || v == 0;
+        break;
+      default:
+        line = u == v || u + v == 7;
+        break;
+    }
+    if (line) {
+      px = FColour;
+      return true;
+    }
+    px = FBackground;
+    return FOpaqueGaps || gapsAlwaysOpaque;
+  }
+
+ private:
+  static int Wrap(int64_t v, int n) { return int(((v % n) + n) % n); }
+
+  uint32_t FColour = 0;
+  POINT FOrigin;
+  int FHatch = -1;
+  uint32_t FBackground = 0;
+  bool FOpaqueGaps = false;
+  const Bitmap* FPattern = nullptr;
+};
+
+enum class Paint { Dead, Hollow, Drawable };
+
+// A brush argument: a handle, or a system colour index + 1.
+Paint ResolveBrush(const DeviceContext* d, HBRUSH brush, BrushPaint& paint) {
+  const auto value = reinterpret_cast<uintptr_t>(brush);
+  if (value >= 1 && value <= uintptr_t(kSysColorCount)) {
+    paint = BrushPaint::Solid(ToPixel(GetSysColor(int(value) - 1)));
+    return Paint::Drawable;
+  }
+  const BrushObject* b = Lookup<BrushObject>(brush);
+  if (!b) return Paint::Dead;
+  if (b->Style() == BS_NULL) return Paint::Hollow;
+  paint = BrushPaint(d, *b);
+  return Paint::Drawable;
+}
+
+// The selected brush, or nothing for a hollow brush.
+std::optional<BrushPaint> SelectedPaint(const DeviceContext* d) {
   const BrushObject* b = SelectedBrush(d);
   if (!b || b->Style() == BS_NULL) return std::nullopt;
-  return ToPixel(b->Color());
+  return BrushPaint(d, *b);
 }
 
 // ---- Fills ---------------------------------------------------------------------------------
@@ -147,6 +225,24 @@ void Rop2Device(DeviceContext* d, const RECT& device, uint32_t px, int rop2) {
     for (int y = r.top; y < r.bottom; ++y) {
       uint32_t* row = PixelRow(*t, y);
       for (int x = r.left; x < r.right; ++x) row[x] = Binary(rop2, px, row[x]);
+    }
+  });
+}
+
+void FillBrush(DeviceContext* d, const RECT& device, const BrushPaint& paint, int rop2) {
+  if (paint.IsSolid()) return Rop2Device(d, device, paint.Colour(), rop2);
+  if (rop2 == R2_NOP) return;
+  Bitmap* t = d->Target();
+  if (!t) return;
+  const POINT o = d->SurfaceOrigin();
+  d->ForEachClipRect(device, [&](const RECT& r) {
+    for (int y = r.top; y < r.bottom; ++y) {
+      uint32_t* row = PixelRow(*t, y);
+      for (int x = r.left; x < r.right; ++x) {
+        uint32_t px;
+        if (paint.At(x - o.x, y - o.y, px))
+          row[x] = rop2 == R2_COPYPEN ? px : Binary(rop2, px, row[x]);
+      }
     }
   });
 }
@@ -276,9 +372,9 @@ BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int s
   if (!t || !sb) return TRUE;
   uint32_t pattern = 0;
   if (UsesPattern(table)) {
-    const std::optional<uint32_t> p = BrushPixel(d);
+    const std::optional<BrushPaint> p = SelectedPaint(d);
     if (!p) return TRUE;
-    pattern = *p;
+    pattern = p->Colour();
   }
 
   RECT dev = ToDeviceRect(d, x, y, int64_t(x) + width, int64_t(y) + height);
@@ -361,9 +457,9 @@ BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, i
   if (!t || !sb) return TRUE;
   uint32_t pattern = 0;
   if (UsesPattern(table)) {
-    const std::optional<uint32_t> p = BrushPixel(d);
+    const std::optional<BrushPaint> p = SelectedPaint(d);
     if (!p) return TRUE;
-    pattern = *p;
+    pattern = p->Colour();
   }
   const RECT dev = ToDeviceRect(d, dx, dy, dx + dw, dy + dh);
   const POINT st = s->DeviceToTarget(ToDevice(s, lsx, lsy));
@@ -391,16 +487,15 @@ BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
   const unsigned table = (rop >> 16) & 0xFF;
   if (UsesSource(table)) return FALSE;
   if (width == 0 || height == 0 || !d->Target()) return TRUE;
-  uint32_t pattern = 0;
+  std::optional<BrushPaint> paint;
   if (UsesPattern(table)) {
-    const std::optional<uint32_t> p = BrushPixel(d);
-    if (!p) return TRUE;
-    pattern = *p;
+    paint = SelectedPaint(d);
+    if (!paint) return TRUE;
   }
   const RECT dev = ToDeviceRect(d, x, y, int64_t(x) + width, int64_t(y) + height);
   switch (table) {
     case 0xF0:
-      FillDevice(d, dev, pattern);
+      FillBrush(d, dev, *paint, R2_COPYPEN);
       return TRUE;  // PATCOPY
     case 0x00:
       FillDevice(d, dev, kAlpha);
@@ -414,11 +509,16 @@ BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
       break;
   }
   Bitmap* t = d->Target();
+  const POINT o = d->SurfaceOrigin();
   d->ForEachClipRect(dev, [&](const RECT& r) {
     for (int yy = r.top; yy < r.bottom; ++yy) {
       uint32_t* row = PixelRow(*t, yy);
-      for (int xx = r.left; xx < r.right; ++xx)
+      for (int xx = r.left; xx < r.right; ++xx) {
+        // Hatch gaps take the background colour here whatever the background mode.
+        uint32_t pattern = 0;
+        if (paint) paint->At(xx - o.x, yy - o.y, pattern, true);
         row[xx] = (Ternary(table, pattern, 0, row[xx]) & kColour) | kAlpha;
+      }
     }
   });
   return TRUE;
@@ -428,12 +528,13 @@ BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
 
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush) {
   DeviceContext* d = LookupDC(dc);
-  uint32_t px = 0;
   if (!d || !rect) return 0;
-  const Paint paint = ResolveBrush(brush, &px);
-  if (paint == Paint::Dead) return 0;
-  if (paint == Paint::Solid && rect->left < rect->right && rect->top < rect->bottom)
-    FillDevice(d, ToDeviceRect(d, rect->left, rect->top, rect->right, rect->bottom), px);
+  BrushPaint paint;
+  const Paint kind = ResolveBrush(d, brush, paint);
+  if (kind == Paint::Dead) return 0;
+  if (kind == Paint::Drawable && rect->left < rect->right && rect->top < rect->bottom)
+    FillBrush(d, ToDeviceRect(d, rect->left, rect->top, rect->right, rect->bottom), paint,
+              R2_COPYPEN);
   return 1;
 }
 
@@ -448,13 +549,13 @@ BOOL FillSolidRect(HDC dc, const RECT* rect, COLORREF color) {
 
 int FrameRect(HDC dc, const RECT* rect, HBRUSH brush) {
   DeviceContext* d = LookupDC(dc);
-  uint32_t px = 0;
   if (!d || !rect) return 0;
-  const Paint paint = ResolveBrush(brush, &px);
-  if (paint == Paint::Dead) return 0;
-  if (paint == Paint::Solid && rect->left < rect->right && rect->top < rect->bottom)
+  BrushPaint paint;
+  const Paint kind = ResolveBrush(d, brush, paint);
+  if (kind == Paint::Dead) return 0;
+  if (kind == Paint::Drawable && rect->left < rect->right && rect->top < rect->bottom)
     ForEachRingBar(ToDeviceRect(d, rect->left, rect->top, rect->right, rect->bottom),
-                   [&](const RECT& bar) { FillDevice(d, bar, px); });
+                   [&](const RECT& bar) { FillBrush(d, bar, paint, R2_COPYPEN); });
   return 1;
 }
 
@@ -469,25 +570,26 @@ BOOL InvertRect(HDC dc, const RECT* rect) {
 BOOL FillRgn(HDC dc, HRGN region, HBRUSH brush) {
   DeviceContext* d = LookupDC(dc);
   const Region* r = LookupRegion(region);
-  uint32_t px = 0;
   if (!d || !r) return FALSE;
-  const Paint paint = ResolveBrush(brush, &px);
-  if (paint == Paint::Dead) return FALSE;
-  if (paint == Paint::Solid)
+  BrushPaint paint;
+  const Paint kind = ResolveBrush(d, brush, paint);
+  if (kind == Paint::Dead) return FALSE;
+  if (kind == Paint::Drawable)
     for (const RECT& part : r->Rects())
-      FillDevice(d, ToDeviceRect(d, part.left, part.top, part.right, part.bottom), px);
+      FillBrush(d, ToDeviceRect(d, part.left, part.top, part.right, part.bottom), paint,
+                R2_COPYPEN);
   return TRUE;
 }
 
 namespace {
 
-BOOL PaintRegionLogical(HDC dc, HRGN region, const uint32_t* px, int rop2) {
+BOOL PaintRegionLogical(HDC dc, HRGN region, const std::optional<BrushPaint>& paint, int rop2) {
   DeviceContext* d = LookupDC(dc);
   const Region* r = LookupRegion(region);
   if (!d || !r) return FALSE;
-  if (px)
+  if (paint)
     for (const RECT& part : r->Rects())
-      Rop2Device(d, ToDeviceRect(d, part.left, part.top, part.right, part.bottom), *px, rop2);
+      FillBrush(d, ToDeviceRect(d, part.left, part.top, part.right, part.bottom), *paint, rop2);
   return TRUE;
 }
 
@@ -496,23 +598,21 @@ BOOL PaintRegionLogical(HDC dc, HRGN region, const uint32_t* px, int rop2) {
 BOOL PaintRgn(HDC dc, HRGN region) {
   DeviceContext* d = LookupDC(dc);
   if (!d) return FALSE;
-  const std::optional<uint32_t> brush = BrushPixel(d);
-  return PaintRegionLogical(dc, region, brush ? &*brush : nullptr, d->State().FRop2);
+  return PaintRegionLogical(dc, region, SelectedPaint(d), d->State().FRop2);
 }
 
 BOOL InvertRgn(HDC dc, HRGN region) {
-  const uint32_t any = 0;
-  return PaintRegionLogical(dc, region, &any, R2_NOT);
+  return PaintRegionLogical(dc, region, BrushPaint::Solid(0), R2_NOT);
 }
 
 BOOL FrameRgn(HDC dc, HRGN region, HBRUSH brush, int width, int height) {
   DeviceContext* d = LookupDC(dc);
   const Region* r = LookupRegion(region);
-  uint32_t px = 0;
   if (!d || !r || width < 0 || height < 0) return FALSE;
-  const Paint paint = ResolveBrush(brush, &px);
-  if (paint == Paint::Dead) return FALSE;
-  if (paint == Paint::Hollow) return TRUE;
+  BrushPaint paint;
+  const Paint kind = ResolveBrush(d, brush, paint);
+  if (kind == Paint::Dead) return FALSE;
+  if (kind == Paint::Hollow) return TRUE;
   // The inside that stays: pixels whose neighbours up to `width` columns to either side and
   // up to `height` rows above and below are all in the region.
   const RECT box = r->Box();
@@ -531,7 +631,7 @@ BOOL FrameRgn(HDC dc, HRGN region, HBRUSH brush, int width, int height) {
     }
   const Region frame = r->Subtracted(inner);
   for (const RECT& part : frame.Rects())
-    FillDevice(d, ToDeviceRect(d, part.left, part.top, part.right, part.bottom), px);
+    FillBrush(d, ToDeviceRect(d, part.left, part.top, part.right, part.bottom), paint, R2_COPYPEN);
   return TRUE;
 }
 
@@ -704,15 +804,15 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
   const RECT dev = ToDeviceRect(d, left, top, right, bottom);
   if (IsEmpty(dev) || !d->Target()) return TRUE;
   const PenObject* pen = SelectedPen(d);
-  const std::optional<uint32_t> brush = BrushPixel(d);
+  const std::optional<BrushPaint> brush = SelectedPaint(d);
   const int rop2 = d->State().FRop2;
   if (!pen || pen->Style() == PS_NULL) {
-    if (brush) Rop2Device(d, RECT{dev.left, dev.top, dev.right - 1, dev.bottom - 1}, *brush, rop2);
+    if (brush) FillBrush(d, RECT{dev.left, dev.top, dev.right - 1, dev.bottom - 1}, *brush, rop2);
     return TRUE;
   }
   const int w = std::max(1, pen->Width());
   const RECT inside{dev.left + w, dev.top + w, dev.right - w, dev.bottom - w};
-  if (brush && !IsEmpty(inside)) Rop2Device(d, inside, *brush, rop2);
+  if (brush && !IsEmpty(inside)) FillBrush(d, inside, *brush, rop2);
   if (PatternFor(pen->Style()).FCount && w == 1) {
     LinePainter painter(d);
     const POINT corners[] = {{dev.left, dev.top},
@@ -745,8 +845,8 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
 
 namespace {
 
-void PaintRegion(DeviceContext* d, const Region& device, uint32_t px, int rop2) {
-  for (const RECT& r : device.Rects()) Rop2Device(d, r, px, rop2);
+void PaintRegion(DeviceContext* d, const Region& device, const BrushPaint& paint, int rop2) {
+  for (const RECT& r : device.Rects()) FillBrush(d, r, paint, rop2);
 }
 
 RowRange ClipRows(DeviceContext* d) {
@@ -761,10 +861,10 @@ RECT Deflated(const RECT& r, int by) {
 // Fills `outer` with the pen where `inner` does not reach and `inner` with the brush.
 void PaintShape(DeviceContext* d, const Region& outer, const Region& inner) {
   const int rop2 = d->State().FRop2;
-  if (const std::optional<uint32_t> brush = BrushPixel(d)) PaintRegion(d, inner, *brush, rop2);
+  if (const std::optional<BrushPaint> brush = SelectedPaint(d)) PaintRegion(d, inner, *brush, rop2);
   const PenObject* pen = SelectedPen(d);
   if (pen && pen->Style() != PS_NULL)
-    PaintRegion(d, outer.Subtracted(inner), ToPixel(pen->Color()), rop2);
+    PaintRegion(d, outer.Subtracted(inner), BrushPaint::Solid(ToPixel(pen->Color())), rop2);
 }
 
 int PenWidth(const DeviceContext* d) {
@@ -806,7 +906,7 @@ BOOL Polygon(HDC dc, const POINT* points, int count) {
   if (!d->Target()) return TRUE;
   std::vector<POINT> device(static_cast<size_t>(count));
   for (int i = 0; i < count; ++i) device[size_t(i)] = ToDevice(d, points[i].x, points[i].y);
-  if (const std::optional<uint32_t> brush = BrushPixel(d))
+  if (const std::optional<BrushPaint> brush = SelectedPaint(d))
     PaintRegion(d, Region::Polygon(device, d->State().FPolyFillMode, ClipRows(d)), *brush,
                 d->State().FRop2);
   LinePainter painter(d);

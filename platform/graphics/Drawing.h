@@ -6,7 +6,9 @@
 // (a memory DC with no bitmap selected) accepts every call and draws nothing.
 //
 // Brush arguments also take a system colour index + 1 in place of a brush handle, as the
-// classic calls do: FillRect(dc, &r, HBRUSH(COLOR_BTNFACE + 1)).
+// classic calls do: FillRect(dc, &r, HBRUSH(COLOR_BTNFACE + 1)). Brushes are solid, hatched or
+// patterns (see CreateHatchBrush, CreatePatternBrush), tiled from the DC's brush origin
+// (SetBrushOrgEx, in device coordinates).
 
 #include "platform/graphics/DeviceContext.h"
 
@@ -37,8 +39,9 @@ enum : DWORD {
 // bytes (alpha included); every other operation combines B, G and R bitwise and writes alpha
 // 255. Pixels whose source lies outside the source bitmap leave the destination unchanged.
 // Source and destination may be the same bitmap, overlapping. The pattern is the destination
-// DC's brush; a hollow brush makes pattern operations draw nothing. src may be null when the
-// operation does not read a source.
+// DC's brush; a hollow brush makes pattern operations draw nothing, and operations that read
+// both a source and a pattern take a hatch or pattern brush's pixel at the brush origin as the
+// whole pattern. src may be null when the operation does not read a source.
 BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, DWORD rop);
 
 // Nearest-neighbour scaling in every stretch mode. Destination column i of w (counted from the
@@ -52,7 +55,9 @@ BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, i
                 int sh, DWORD rop);
 
 // Fills with the DC's brush through a raster operation that needs no source (PATCOPY,
-// PATINVERT, DSTINVERT, BLACKNESS, WHITENESS ...).
+// PATINVERT, DSTINVERT, BLACKNESS, WHITENESS ...). Hatch and pattern brushes are tiled from
+// the brush origin; hatch gaps take the background colour (under PATCOPY only when the
+// background mode is OPAQUE).
 BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
 
 // Fills [left, right) x [top, bottom) with the brush, ignoring the DC's ROP2.

@@ -193,6 +193,7 @@ int BrushObject::Describe(int size, void* buffer) const {
   LOGBRUSH lb;
   lb.lbStyle = FStyle;
   lb.lbColor = FColor;
+  lb.lbHatch = FStyle == BS_HATCHED ? uintptr_t(FHatch) : 0;
   return CopyDescription(&lb, sizeof lb, size, buffer);
 }
 
@@ -206,6 +207,26 @@ int PenObject::Describe(int size, void* buffer) const {
 
 HBRUSH CreateSolidBrush(COLORREF color) {
   return HandleCast<HBRUSH>(AllocHandle(std::make_unique<BrushObject>(BS_SOLID, color & 0xFFFFFF)));
+}
+
+HBRUSH CreateHatchBrush(int hatch, COLORREF color) {
+  if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return nullptr;
+  return HandleCast<HBRUSH>(
+      AllocHandle(std::make_unique<BrushObject>(BS_HATCHED, color & 0xFFFFFF, hatch)));
+}
+
+HBRUSH CreatePatternBrush(HBITMAP bitmap) {
+  const Bitmap* b = LookupBitmap(bitmap);
+  if (!b || b->Empty() || b->Format() != PixelFormat::Bgra32) return nullptr;
+  auto pattern = std::make_shared<Bitmap>(b->Width(), b->Height());
+  for (int y = 0; y < b->Height(); ++y)
+    for (int x = 0; x < b->Width(); ++x) {
+      Bgra p = b->Pixel32(x, y);
+      p.a = 255;
+      pattern->Pixel32(x, y) = p;
+    }
+  return HandleCast<HBRUSH>(
+      AllocHandle(std::make_unique<BrushObject>(BS_PATTERN, 0, 0, std::move(pattern))));
 }
 
 HBRUSH GetSysColorBrush(int index) {

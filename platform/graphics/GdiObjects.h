@@ -135,19 +135,38 @@ class BitmapObject : public GdiObject {
   bool FDibSection;
 };
 
-// Brush styles.
-enum : UINT { BS_SOLID = 0, BS_NULL = 1, BS_HOLLOW = BS_NULL };
+// Brush styles and hatches.
+enum : UINT { BS_SOLID = 0, BS_NULL = 1, BS_HOLLOW = BS_NULL, BS_HATCHED = 2, BS_PATTERN = 3 };
+enum : int {
+  HS_HORIZONTAL = 0,
+  HS_VERTICAL = 1,
+  HS_FDIAGONAL = 2,
+  HS_BDIAGONAL = 3,
+  HS_CROSS = 4,
+  HS_DIAGCROSS = 5,
+};
 
 class BrushObject : public GdiObject {
  public:
-  BrushObject(UINT style, COLORREF color) : GdiObject(OBJ_BRUSH), FStyle(style), FColor(color) {}
+  BrushObject(UINT style, COLORREF color, int hatch = 0,
+              std::shared_ptr<const Bitmap> pattern = nullptr)
+      : GdiObject(OBJ_BRUSH),
+        FStyle(style),
+        FColor(color),
+        FHatch(hatch),
+        FPattern(std::move(pattern)) {}
   UINT Style() const { return FStyle; }
   COLORREF Color() const { return FColor; }
+  int Hatch() const { return FHatch; }
+  // BS_PATTERN: a 32-bit picture tiled from the DC's brush origin.
+  const Bitmap* Pattern() const { return FPattern.get(); }
   int Describe(int size, void* buffer) const override;
 
  private:
   UINT FStyle;
   COLORREF FColor;
+  int FHatch;
+  std::shared_ptr<const Bitmap> FPattern;
 };
 
 // Pen styles.
@@ -243,6 +262,11 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
                          DWORD offset);
 
 HBRUSH CreateSolidBrush(COLORREF color);
+// One-pixel hatch lines of the colour every 8 pixels (from the DC's brush origin); between
+// them the background colour when the DC's background mode is OPAQUE, else nothing.
+HBRUSH CreateHatchBrush(int hatch, COLORREF color);
+// Tiles a copy of the bitmap (which the caller may delete), written with alpha 255.
+HBRUSH CreatePatternBrush(HBITMAP bitmap);
 // A stock brush of the system colour (never deleted).
 HBRUSH GetSysColorBrush(int index);
 HPEN CreatePen(int style, int width, COLORREF color);

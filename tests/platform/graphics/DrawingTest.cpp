@@ -56,6 +56,42 @@ TEST(Drawing, RegionPainting) {
   EXPECT_EQ(FrameRgn(m.dc, l, HBRUSH(GetStockObject(WHITE_BRUSH)), 1, 1), FALSE);
 }
 
+TEST(Drawing, HatchAndPatternBrushes) {
+  MemoryDC m(9, 3);
+  m.Fill(kClear);
+  HBRUSH cross = CreateHatchBrush(HS_CROSS, RGB(255, 255, 255));
+  SetBkColor(m.dc, RGB(0, 0, 0));
+  SetBrushOrgEx(m.dc, 1, 0, nullptr);  // vertical lines at x = 1 and 9
+  const RECT all{0, 0, 9, 3};
+  FillRect(m.dc, &all, cross);
+  EXPECT_EQ(m.Picture(kWhite), (Picture{"#########", ".#.......", ".#......."}));
+  EXPECT_EQ(m.Picture(kBlack), (Picture{".........", "#.#######", "#.#######"}));
+  // Transparent background: the gaps stay as they were.
+  m.Fill(kClear);
+  SetBkMode(m.dc, TRANSPARENT);
+  FillRect(m.dc, &all, cross);
+  EXPECT_EQ(m.Picture(kClear), (Picture{".........", "#.#######", "#.#######"}));
+  DeleteObject(cross);
+  EXPECT_EQ(CreateHatchBrush(6, 0), nullptr);
+
+  // A 2x1 pattern tiled from the brush origin; the source bitmap may go at once.
+  const uint32_t tile[] = {0x00FFFFFF, 0x00000000};
+  HBITMAP bits = CreateBitmap(2, 1, 1, 32, tile);
+  HBRUSH pattern = CreatePatternBrush(bits);
+  DeleteObject(bits);
+  ASSERT_NE(pattern, nullptr);
+  SetBrushOrgEx(m.dc, 0, 0, nullptr);
+  m.Fill(kClear);
+  FillRect(m.dc, &all, pattern);
+  EXPECT_EQ(m.Picture(kWhite), (Picture{"#.#.#.#.#", "#.#.#.#.#", "#.#.#.#.#"}));
+  // PATINVERT with the same pattern turns every column black.
+  SelectObject(m.dc, pattern);
+  PatBlt(m.dc, 0, 0, 9, 3, PATINVERT);
+  EXPECT_EQ(m.Picture(kBlack), (Picture{"#########", "#########", "#########"}));
+  SelectObject(m.dc, GetStockObject(WHITE_BRUSH));
+  DeleteObject(pattern);
+}
+
 TEST(Drawing, SetPixelAndGetPixelOutsideTheClip) {
   MemoryDC m(3, 3);
   EXPECT_EQ(SetPixel(m.dc, 1, 1, RGB(10, 20, 30)), RGB(10, 20, 30));
