@@ -340,6 +340,23 @@ int GetStretchBltMode(HDC dc) {
   DeviceContext* d = LookupDC(dc);
   return d ? d->State().FStretchMode : 0;
 }
+COLORREF SetDCBrushColor(HDC dc, COLORREF color) {
+  DeviceContext* d = LookupDC(dc);
+  return d ? std::exchange(d->State().FDCBrushColor, color & 0xFFFFFF) : CLR_INVALID;
+}
+COLORREF GetDCBrushColor(HDC dc) {
+  DeviceContext* d = LookupDC(dc);
+  return d ? d->State().FDCBrushColor : CLR_INVALID;
+}
+COLORREF SetDCPenColor(HDC dc, COLORREF color) {
+  DeviceContext* d = LookupDC(dc);
+  return d ? std::exchange(d->State().FDCPenColor, color & 0xFFFFFF) : CLR_INVALID;
+}
+COLORREF GetDCPenColor(HDC dc) {
+  DeviceContext* d = LookupDC(dc);
+  return d ? d->State().FDCPenColor : CLR_INVALID;
+}
+
 int SetPolyFillMode(HDC dc, int mode) {
   DeviceContext* d = LookupDC(dc);
   if (!d || (mode != ALTERNATE && mode != WINDING)) return 0;

@@ -88,6 +88,8 @@ struct DcState {
   int FPolyFillMode = ALTERNATE;
   POINT FCurrentPos;  // logical
   POINT FBrushOrg;    // device
+  COLORREF FDCBrushColor = 0xFFFFFF;
+  COLORREF FDCPenColor = 0x000000;
   DcSelection FBitmap;
   DcSelection FBrush;
   DcSelection FPen;
@@ -216,6 +218,11 @@ int SetROP2(HDC dc, int rop2);
 int GetROP2(HDC dc);
 int SetStretchBltMode(HDC dc, int mode);
 int GetStretchBltMode(HDC dc);
+// The colours the stock DC_BRUSH and DC_PEN draw with in this DC; CLR_INVALID on failure.
+COLORREF SetDCBrushColor(HDC dc, COLORREF color);
+COLORREF GetDCBrushColor(HDC dc);
+COLORREF SetDCPenColor(HDC dc, COLORREF color);
+COLORREF GetDCPenColor(HDC dc);
 int SetPolyFillMode(HDC dc, int mode);  // ALTERNATE or WINDING
 int GetPolyFillMode(HDC dc);
 BOOL MoveToEx(HDC dc, int x, int y, POINT* old);

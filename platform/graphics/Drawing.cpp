@@ -106,6 +106,12 @@ const PenObject* SelectedPen(const DeviceContext* d) {
   return static_cast<const PenObject*>(d->State().FPen.FObject.get());
 }
 
+// A pen's colour in a DC (the stock DC pen takes the DC's pen colour).
+uint32_t PenPixel(const DeviceContext* d, const PenObject& pen) {
+  const bool dcPen = d->State().FPen.FHandle == GetStockObject(DC_PEN);
+  return ToPixel(dcPen ? d->State().FDCPenColor : pen.Color());
+}
+
 // What a brush puts on a pixel (device coordinates), relative to the DC's brush origin.
 class BrushPaint {
  public:
@@ -117,7 +123,10 @@ class BrushPaint {
 
   BrushPaint() = default;
   BrushPaint(const DeviceContext* d, const BrushObject& b)
-      : FColour(ToPixel(b.Color())), FOrigin(d->State().FBrushOrg) {
+      : FColour(ToPixel(&b == Lookup<BrushObject>(GetStockObject(DC_BRUSH))
+                            ? d->State().FDCBrushColor
+                            : b.Color())),
+        FOrigin(d->State().FBrushOrg) {
     if (b.Style() == BS_HATCHED) {
       FHatch = b.Hatch();
       FBackground = ToPixel(d->State().FBkColor);
@@ -670,7 +679,7 @@ class LinePainter {
     const PenObject* pen = SelectedPen(d);
     FNull = !pen || pen->Style() == PS_NULL;
     if (FNull) return;
-    FPen = ToPixel(pen->Color());
+    FPen = PenPixel(d, *pen);
     FWidth = std::max(1, pen->Width());
     FPattern = PatternFor(pen->Style());
     FBackground = ToPixel(d->State().FBkColor);
@@ -829,7 +838,7 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
     for (int i = 0; i < 4; ++i) painter.Segment(corners[i], corners[i + 1]);
     return TRUE;
   }
-  const uint32_t px = ToPixel(pen->Color());
+  const uint32_t px = PenPixel(d, *pen);
   if (IsEmpty(inside)) {
     Rop2Device(d, dev, px, rop2);
     return TRUE;
@@ -864,7 +873,7 @@ void PaintShape(DeviceContext* d, const Region& outer, const Region& inner) {
   if (const std::optional<BrushPaint> brush = SelectedPaint(d)) PaintRegion(d, inner, *brush, rop2);
   const PenObject* pen = SelectedPen(d);
   if (pen && pen->Style() != PS_NULL)
-    PaintRegion(d, outer.Subtracted(inner), BrushPaint::Solid(ToPixel(pen->Color())), rop2);
+    PaintRegion(d, outer.Subtracted(inner), BrushPaint::Solid(PenPixel(d, *pen)), rop2);
 }
 
 int PenWidth(const DeviceContext* d) {

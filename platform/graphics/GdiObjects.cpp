@@ -284,6 +284,12 @@ HGDIOBJ GetStockObject(int index) {
     case NULL_PEN:
       slot = MakeStock(std::make_unique<PenObject>(PS_NULL, 1, 0));
       break;
+    case DC_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(255, 255, 255)));
+      break;
+    case DC_PEN:
+      slot = MakeStock(std::make_unique<PenObject>(PS_SOLID, 1, RGB(0, 0, 0)));
+      break;
     case OEM_FIXED_FONT:
     case ANSI_FIXED_FONT:
     case ANSI_VAR_FONT:

@@ -291,8 +291,8 @@ enum : int {
   DEFAULT_PALETTE = 15,
   SYSTEM_FIXED_FONT = 16,
   DEFAULT_GUI_FONT = 17,
-  DC_BRUSH = 18,
-  DC_PEN = 19,
+  DC_BRUSH = 18,  // solid, in the DC's brush colour (SetDCBrushColor)
+  DC_PEN = 19,    // solid, one pixel, in the DC's pen colour (SetDCPenColor)
 };
 HGDIOBJ GetStockObject(int index);
 // The font stock objects are made by the text engine, which registers one maker for all font

@@ -92,6 +92,20 @@ TEST(Drawing, HatchAndPatternBrushes) {
   DeleteObject(pattern);
 }
 
+TEST(Drawing, DcBrushAndPenTakeTheDcColours) {
+  MemoryDC m(3, 3);
+  SelectObject(m.dc, GetStockObject(DC_BRUSH));
+  SelectObject(m.dc, GetStockObject(DC_PEN));
+  EXPECT_EQ(SetDCBrushColor(m.dc, RGB(0, 0, 255)), RGB(255, 255, 255));
+  EXPECT_EQ(SetDCPenColor(m.dc, RGB(255, 0, 0)), RGB(0, 0, 0));
+  Rectangle(m.dc, 0, 0, 3, 3);
+  EXPECT_EQ(m.At(0, 0), (Bgra{0, 0, 255, 255}));
+  EXPECT_EQ(m.At(1, 1), (Bgra{255, 0, 0, 255}));
+  EXPECT_EQ(GetDCPenColor(m.dc), RGB(255, 0, 0));
+  SelectObject(m.dc, GetStockObject(WHITE_BRUSH));
+  SelectObject(m.dc, GetStockObject(BLACK_PEN));
+}
+
 TEST(Drawing, SetPixelAndGetPixelOutsideTheClip) {
   MemoryDC m(3, 3);
   EXPECT_EQ(SetPixel(m.dc, 1, 1, RGB(10, 20, 30)), RGB(10, 20, 30));
