@@ -5,8 +5,8 @@
 // source's alpha). Calls on dead handles return 0 and draw nothing; a DC without a target
 // (a memory DC with no bitmap selected) accepts every call and draws nothing.
 //
-// Brush arguments also take a system colour index + 1 in place of a brush handle, as the
-// classic calls do: FillRect(dc, &r, HBRUSH(COLOR_BTNFACE + 1)). Brushes are solid, hatched or
+// Brush arguments also take a system colour index + 1 in place of a brush handle:
+// FillRect(dc, &r, HBRUSH(COLOR_BTNFACE + 1)) fills with the button face. Brushes are solid, hatched or
 // patterns (see CreateHatchBrush, CreatePatternBrush), tiled from the DC's brush origin
 // (SetBrushOrgEx, in device coordinates).
 
@@ -69,8 +69,8 @@ BOOL InvertRect(HDC dc, const RECT* rect);
 
 // The outline with the pen, the inside with the brush, both through the DC's ROP2; together
 // they cover [left, right) x [top, bottom). Pens wider than one pixel draw their width inside
-// the rectangle. With a null pen the inside covers [left, right - 1) x [top, bottom - 1), as
-// the classic call does.
+// the rectangle. With a null pen the inside covers [left, right - 1) x [top, bottom - 1)
+// (callers that draw a pen-less rectangle one pixel larger rely on this).
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
 
 // Shapes: the inside with the brush, the outline (the pen's width, inside the shape) with the

@@ -72,7 +72,7 @@ enum : DWORD {
   OBJ_REGION = 8,
   OBJ_MEMDC = 10,
   OBJ_EXTPEN = 11,
-  // Not a GDI type on other systems; icons share the table here.
+  // Icons are not drawing objects (no DeleteObject) but share the table.
   OBJ_ICON = 0x100,
 };
 
