@@ -122,28 +122,34 @@ Region Region::FromRects(std::span<const RECT> rects) {
   std::vector<RECT> valid;
   for (const RECT& r : rects)
     if (r.left < r.right && r.top < r.bottom) valid.push_back(r);
+  std::sort(valid.begin(), valid.end(), [](const RECT& a, const RECT& b) { return a.top < b.top; });
   std::vector<int32_t> ys;
   AddBreaks(valid, ys);
   std::sort(ys.begin(), ys.end());
   ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
   Region result;
   BandWriter writer(result.FRects);
+  // A sweep from the top: only the rectangles crossing the current band are looked at.
+  std::vector<const RECT*> active;
   std::vector<Span> spans;
+  size_t next = 0;
   for (size_t i = 0; i + 1 < ys.size(); ++i) {
+    const int32_t y = ys[i];
+    std::erase_if(active, [y](const RECT* r) { return r->bottom <= y; });
+    while (next < valid.size() && valid[next].top <= y) active.push_back(&valid[next++]);
     spans.clear();
-    for (const RECT& r : valid)
-      if (r.top <= ys[i] && r.bottom > ys[i]) spans.push_back(Span{r.left, r.right});
+    for (const RECT* r : active) spans.push_back(Span{r->left, r->right});
     std::sort(spans.begin(), spans.end(),
               [](const Span& a, const Span& b) { return a.left < b.left; });
     size_t n = 0;
-    for (const Span& s : spans) {
-      if (n > 0 && s.left <= spans[n - 1].right)
-        spans[n - 1].right = std::max(spans[n - 1].right, s.right);
+    for (const Span& sp : spans) {
+      if (n > 0 && sp.left <= spans[n - 1].right)
+        spans[n - 1].right = std::max(spans[n - 1].right, sp.right);
       else
-        spans[n++] = s;
+        spans[n++] = sp;
     }
     spans.resize(n);
-    writer.Add(ys[i], ys[i + 1], spans);
+    writer.Add(y, ys[i + 1], spans);
   }
   return result;
 }

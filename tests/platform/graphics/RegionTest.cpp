@@ -25,6 +25,10 @@ TEST(Region, CombineProducesCanonicalBands) {
   // Touching pieces merge, horizontally and vertically, whatever the order they came in.
   const RECT pieces[] = {{5, 0, 10, 5}, {0, 5, 10, 10}, {0, 0, 5, 5}, {0, 10, 10, 10}};
   EXPECT_EQ(Region::FromRects(pieces).Rects(), (Rects{{0, 0, 10, 10}}));
+  // Overlaps spanning several bands, given bottom first.
+  const RECT overlapping[] = {{2, 8, 3, 20}, {5, 5, 15, 8}, {0, 0, 10, 10}};
+  EXPECT_EQ(Region::FromRects(overlapping).Rects(),
+            (Rects{{0, 0, 10, 5}, {0, 5, 15, 8}, {0, 8, 10, 10}, {2, 10, 3, 20}}));
   // A hole and its filling give back the whole.
   const Region hole = a.Subtracted(Region(RECT{3, 3, 6, 6}));
   EXPECT_EQ(hole.Rects().size(), 4u);
