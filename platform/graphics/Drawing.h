@@ -6,9 +6,9 @@
 // (a memory DC with no bitmap selected) accepts every call and draws nothing.
 //
 // Brush arguments also take a system colour index + 1 in place of a brush handle:
-// FillRect(dc, &r, HBRUSH(COLOR_BTNFACE + 1)) fills with the button face. Brushes are solid, hatched or
-// patterns (see CreateHatchBrush, CreatePatternBrush), tiled from the DC's brush origin
-// (SetBrushOrgEx, in device coordinates).
+// FillRect(dc, &r, HBRUSH(COLOR_BTNFACE + 1)) fills with the button face. Brushes are solid,
+// hatched or patterns (see CreateHatchBrush, CreatePatternBrush), tiled from the DC's brush
+// origin (SetBrushOrgEx, in device coordinates).
 
 #include "platform/graphics/DeviceContext.h"
 
@@ -49,8 +49,8 @@ BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int s
 //     sx + floor((i + 0.5) * sw / w)
 // and rows likewise. A negative width makes x the rectangle's rightmost pixel: it covers
 // [x + width + 1, x + 1) (heights likewise, for both rectangles); opposite signs of a width
-// (or height) pair mirror the picture. Raster
-// operations and the source's alpha behave as in BitBlt.
+// (or height) pair mirror the picture. Raster operations and the source's alpha behave as in
+// BitBlt.
 BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
                 int sh, DWORD rop);
 
