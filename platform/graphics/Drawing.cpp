@@ -410,6 +410,14 @@ BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int s
       for (const RECT& r : parts) {
         const size_t bytes = size_t(r.Width()) * 4;
         const int sx0 = int(r.left + shiftX);
+        // Whole rows of two top-down bitmaps with the same layout are one block.
+        if (!sameBitmap && r.left == 0 && sx0 == 0 && r.Width() == t->Width() &&
+            t->Width() == sb->Width() && t->Stride() == sb->Stride() &&
+            t->Order() == RowOrder::TopDown && sb->Order() == RowOrder::TopDown) {
+          std::memcpy(t->Row(r.top), sb->Row(int(r.top + shiftY)),
+                      size_t(t->Stride()) * size_t(r.Height()));
+          continue;
+        }
         // Within one bitmap, rows are copied against the direction of the move.
         const bool bottomFirst = sameBitmap && shiftY < 0;
         for (int i = 0; i < r.Height(); ++i) {
