@@ -163,6 +163,16 @@ TEST(DeviceContext, SurfaceDCMapsDeviceSpaceIntoTheSurface) {
   EXPECT_EQ(surface.Pixel32(35, 25), (Bgra{255, 255, 255, 255}));
   EXPECT_EQ(surface.Pixel32(49, 79), (Bgra{255, 255, 255, 255}));
   EXPECT_EQ(surface.Pixel32(50, 50), (Bgra{}));
+  // Window DCs are readable: device (0, 0) is surface pixel (30, 20).
+  surface.Pixel32(31, 22) = Bgra{1, 2, 3, 4};
+  HDC mem = CreateCompatibleDC(nullptr);
+  HBITMAP copy = CreateCompatibleBitmap(nullptr, 1, 1);
+  HGDIOBJ oldCopy = SelectObject(mem, copy);
+  BitBlt(mem, 0, 0, 1, 1, dc, -4, -3, SRCCOPY);  // logical (-4, -3) is device (1, 2)
+  EXPECT_EQ(LookupBitmap(copy)->Pixel32(0, 0), (Bgra{1, 2, 3, 4}));
+  SelectObject(mem, oldCopy);
+  DeleteObject(copy);
+  DeleteDC(mem);
   // The window system moves the DC's visible area.
   LookupDC(dc)->SetVisible({RECT{0, 0, 1, 1}});
   EXPECT_EQ(GetClipBox(dc, &box), NULLREGION);  // outside the clip region
