@@ -153,7 +153,7 @@ class DeviceContext : public GdiObject {
   std::vector<DcState> FSaved;
   Bitmap* FSurface = nullptr;
   POINT FSurfaceOrigin;
-  std::optional<Region> FVisible;  // memory DCs: the whole selected bitmap
+  std::optional<Region> FVisible;  // none: all of the target (memory DCs)
   Region FEffective;
   bool FClipValid = false;
   const Bitmap* FClipTarget = nullptr;  // target the cached clip was computed for
