@@ -224,6 +224,16 @@ TEST(Drawing, StretchBltSampleMapping) {
   dst.Fill(kClear);
   StretchBlt(dst.dc, 0, 0, 4, 1, src.dc, 1, 0, 2, 1, SRCCOPY);
   EXPECT_EQ(row(0), "bb...");
+  // Within one bitmap the source is read before anything is written.
+  MemoryDC same(4, 1);
+  for (int x = 0; x < 4; ++x) same.At(x, 0) = Bgra{uint8_t(x + 1), 0, 0, 255};
+  StretchBlt(same.dc, 0, 0, 4, 1, same.dc, 0, 0, 2, 1, SRCCOPY);
+  EXPECT_EQ(same.At(1, 0).b, 1);
+  EXPECT_EQ(same.At(2, 0).b, 2);
+  EXPECT_EQ(same.At(3, 0).b, 2);
+  // Other raster operations apply per sample and write alpha 255.
+  StretchBlt(same.dc, 0, 0, 4, 1, same.dc, 0, 0, 4, 1, NOTSRCCOPY);
+  EXPECT_EQ(same.At(3, 0), (Bgra{253, 255, 255, 255}));
 }
 
 TEST(Drawing, LinesAndPens) {
