@@ -910,10 +910,10 @@ BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int cornerW, in
   if (IsEmpty(dev) || !d->Target()) return TRUE;
   const RowRange rows = ClipRows(d);
   const int w = PenWidth(d);
-  const Region outer = Region::RoundRect(dev, cornerW, cornerH, rows);
-  PaintShape(
-      d, outer,
-      w ? Region::RoundRect(Deflated(dev, w), cornerW - 2 * w, cornerH - 2 * w, rows) : outer);
+  const int cw = std::clamp(cornerW, 0, dev.Width()), ch = std::clamp(cornerH, 0, dev.Height());
+  const Region outer = Region::RoundRect(dev, cw, ch, rows);
+  PaintShape(d, outer,
+             w ? Region::RoundRect(Deflated(dev, w), cw - 2 * w, ch - 2 * w, rows) : outer);
   return TRUE;
 }
 

@@ -241,8 +241,9 @@ HBRUSH GetSysColorBrush(int index) {
 
 HPEN CreatePen(int style, int width, COLORREF color) {
   if (style < PS_SOLID || style > PS_INSIDEFRAME) return nullptr;
-  return HandleCast<HPEN>(
-      AllocHandle(std::make_unique<PenObject>(style, std::max(width, 0), color & 0xFFFFFF)));
+  // Wider than any bitmap is as wide as it gets.
+  const int w = std::clamp(width, 0, kMaxBitmapSide);
+  return HandleCast<HPEN>(AllocHandle(std::make_unique<PenObject>(style, w, color & 0xFFFFFF)));
 }
 
 // ---- Stock objects -------------------------------------------------------------------------

@@ -269,6 +269,7 @@ HBRUSH CreateHatchBrush(int hatch, COLORREF color);
 HBRUSH CreatePatternBrush(HBITMAP bitmap);
 // A stock brush of the system colour (never deleted).
 HBRUSH GetSysColorBrush(int index);
+// Widths are cut to 0..kMaxBitmapSide (0 draws one pixel wide).
 HPEN CreatePen(int style, int width, COLORREF color);
 
 // Stock objects.

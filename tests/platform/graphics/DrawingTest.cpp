@@ -543,6 +543,26 @@ TEST(Drawing, ExtremeCoordinatesStaySafe) {
   EXPECT_EQ(IntersectClipRect(m.dc, lo, lo, hi, hi), SIMPLEREGION);  // still covers it all
   EXPECT_EQ(SetPixel(m.dc, hi, hi, 0), CLR_INVALID);
   EXPECT_EQ(StretchBlt(m.dc, lo, lo, hi, hi, m.dc, lo, lo, -hi, lo, SRCCOPY), TRUE);
+  SetViewportOrgEx(m.dc, 0, 0, nullptr);
+  m.Fill(kClear);
+  EXPECT_EQ(Ellipse(m.dc, lo, lo, hi, hi), TRUE);
+  EXPECT_EQ(m.At(0, 0), kWhite);  // the inside of a huge ellipse
+  EXPECT_EQ(RoundRect(m.dc, lo, lo, hi, hi, hi, lo), TRUE);
+  const POINT far[] = {{lo, lo}, {hi, lo}, {hi, hi}};
+  EXPECT_EQ(Polygon(m.dc, far, 3), TRUE);
+  EXPECT_EQ(CreatePolygonRgn(far, 3, WINDING), nullptr);
+  EXPECT_EQ(CreateRoundRectRgn(lo, lo, hi, hi, 5, 5), nullptr);
+  HPEN huge = CreatePen(PS_SOLID, hi, RGB(0, 0, 0));
+  SelectObject(m.dc, huge);
+  EXPECT_EQ(Rectangle(m.dc, lo, lo, hi, hi), TRUE);
+  EXPECT_EQ(m.At(2, 2), kWhite);  // the outline is far away
+  EXPECT_EQ(Rectangle(m.dc, 0, 0, 4, 4), TRUE);
+  EXPECT_EQ(m.At(2, 2), kBlack);  // all outline
+  EXPECT_EQ(Ellipse(m.dc, lo, lo, hi, hi), TRUE);
+  MoveToEx(m.dc, 0, 0, nullptr);
+  EXPECT_EQ(LineTo(m.dc, 3, 3), TRUE);
+  SelectObject(m.dc, GetStockObject(BLACK_PEN));
+  DeleteObject(huge);
   HRGN rgn = CreateRectRgn(0, 0, 10, 10);
   EXPECT_EQ(OffsetRgn(rgn, hi, 0), NULLREGION);  // squeezed flat at the limit
   DeleteObject(rgn);
