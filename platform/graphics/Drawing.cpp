@@ -612,6 +612,36 @@ BOOL PaintRegionLogical(HDC dc, HRGN region, const std::optional<BrushPaint>& pa
 
 }  // namespace
 
+namespace {
+
+// The pixels p of `r` from which `length` pixels in a row (or column) p, p + 1, ... all lie in
+// `r`, built from doubling steps so that long lengths take few region operations.
+Region Covering(const Region& r, int64_t length, bool horizontal) {
+  auto shifted = [horizontal](Region g, int64_t by) {
+    g.Offset(horizontal ? int(-by) : 0, horizontal ? 0 : int(-by));
+    return g;
+  };
+  // result covers `have` pixels; power covers `step` pixels.
+  Region result = r, power = r;
+  int64_t have = 1, step = 1;
+  int64_t rest = length - 1;
+  // Binary expansion of the remaining length over doubling powers.
+  while (rest > 0 && !result.Empty()) {
+    if (rest & 1) {
+      result = result.Intersected(shifted(power, have));
+      have += step;
+    }
+    rest >>= 1;
+    if (rest) {
+      power = power.Intersected(shifted(power, step));
+      step *= 2;
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
 BOOL PaintRgn(HDC dc, HRGN region) {
   DeviceContext* d = LookupDC(dc);
   if (!d) return FALSE;
@@ -633,19 +663,15 @@ BOOL FrameRgn(HDC dc, HRGN region, HBRUSH brush, int width, int height) {
   // The inside that stays: pixels whose neighbours up to `width` columns to either side and
   // up to `height` rows above and below are all in the region.
   const RECT box = r->Box();
-  Region inner = *r;
-  for (int dx = 1; dx <= std::min(width, box.Width()) && !inner.Empty(); ++dx)
-    for (int sign : {-1, 1}) {
-      Region shifted = *r;
-      shifted.Offset(sign * dx, 0);
-      inner = inner.Intersected(shifted);
-    }
-  for (int dy = 1; dy <= std::min(height, box.Height()) && !inner.Empty(); ++dy)
-    for (int sign : {-1, 1}) {
-      Region shifted = *r;
-      shifted.Offset(0, sign * dy);
-      inner = inner.Intersected(shifted);
-    }
+  const Region across =
+      Covering(*r, std::min<int64_t>(2 * int64_t(width) + 1, box.Width() + 1), true);
+  const Region down =
+      Covering(*r, std::min<int64_t>(2 * int64_t(height) + 1, box.Height() + 1), false);
+  Region inner = across;
+  inner.Offset(width <= box.Width() ? width : 0, 0);
+  Region vertical = down;
+  vertical.Offset(0, height <= box.Height() ? height : 0);
+  inner = inner.Intersected(vertical);
   const Region frame = r->Subtracted(inner);
   for (const RECT& part : frame.Rects())
     FillBrush(d, ToDeviceRect(d, part.left, part.top, part.right, part.bottom), paint, R2_COPYPEN);

@@ -563,6 +563,17 @@ TEST(Drawing, ExtremeCoordinatesStaySafe) {
   EXPECT_EQ(LineTo(m.dc, 3, 3), TRUE);
   SelectObject(m.dc, GetStockObject(BLACK_PEN));
   DeleteObject(huge);
+  // A frame of a huge region with a huge width takes a few region steps, not billions.
+  HRGN big = CreateRectRgn(-1000000000, -1000000000, 1000000000, 1000000000);
+  m.Fill(kClear);
+  EXPECT_EQ(FrameRgn(m.dc, big, HBRUSH(GetStockObject(WHITE_BRUSH)), hi, hi), TRUE);
+  EXPECT_EQ(m.At(1, 1), kWhite);
+  m.Fill(kClear);
+  EXPECT_EQ(FrameRgn(m.dc, big, HBRUSH(GetStockObject(WHITE_BRUSH)), 999999999, 1), TRUE);
+  // Only columns -1 and 0 have 999999999 region pixels on both sides.
+  EXPECT_EQ(m.At(0, 1), kClear);
+  EXPECT_EQ(m.At(1, 1), kWhite);
+  DeleteObject(big);
   HRGN rgn = CreateRectRgn(0, 0, 10, 10);
   EXPECT_EQ(OffsetRgn(rgn, hi, 0), NULLREGION);  // squeezed flat at the limit
   DeleteObject(rgn);
