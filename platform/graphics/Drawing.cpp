@@ -707,6 +707,30 @@ DashPattern PatternFor(int style) {
   }
 }
 
+// The convex hull of some points, counter-clockwise (monotone chain).
+std::vector<POINT> ConvexHull(std::vector<POINT> points) {
+  std::sort(points.begin(), points.end(),
+            [](const POINT& a, const POINT& b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+  points.erase(std::unique(points.begin(), points.end()), points.end());
+  if (points.size() < 3) return points;
+  auto cross = [](const POINT& o, const POINT& a, const POINT& b) {
+    return (int64_t(a.x) - o.x) * (int64_t(b.y) - o.y) -
+           (int64_t(a.y) - o.y) * (int64_t(b.x) - o.x);
+  };
+  std::vector<POINT> hull(2 * points.size());
+  size_t k = 0;
+  for (size_t i = 0; i < points.size(); ++i) {
+    while (k >= 2 && cross(hull[k - 2], hull[k - 1], points[i]) <= 0) k--;
+    hull[k++] = points[i];
+  }
+  for (size_t i = points.size() - 1, lower = k + 1; i > 0; --i) {
+    while (k >= lower && cross(hull[k - 2], hull[k - 1], points[i - 1]) <= 0) k--;
+    hull[k++] = points[i - 1];
+  }
+  hull.resize(k - 1);
+  return hull;
+}
+
 class LinePainter {
  public:
   explicit LinePainter(DeviceContext* d) : FDC(d), FTarget(d->Target()) {
@@ -750,10 +774,28 @@ class LinePainter {
       return;
     }
     Advance(first);
-    for (int64_t k = first; k < last; ++k) {
+    auto at = [&](int64_t k) {
       const int64_t m = start + majorStep * k;
       const int64_t n = minorStart + minorStep * ((2 * k * minor + major) / (2 * major));
-      Plot(int(xMajor ? m : n), int(xMajor ? n : m));
+      return POINT{int32_t(xMajor ? m : n), int32_t(xMajor ? n : m)};
+    };
+    if (FWidth == 1) {
+      for (int64_t k = first; k < last; ++k) Plot(at(k));
+    } else if (!FPattern.FCount) {
+      Sweep(at(first), at(last - 1), true);
+    } else {
+      // Each run of one dash state is swept as one shape, so pixels are drawn once per run.
+      int64_t runStart = first;
+      bool runOn = DashOn();
+      for (int64_t k = first; k < last; ++k) {
+        if (DashOn() != runOn) {
+          Sweep(at(runStart), at(k - 1), runOn);
+          runStart = k;
+          runOn = !runOn;
+        }
+        DashStep();
+      }
+      Sweep(at(runStart), at(last - 1), runOn);
     }
     Advance(major - last);
   }
@@ -764,29 +806,41 @@ class LinePainter {
     if (!FPattern.FCount) return;
     int total = 0;
     for (int i = 0; i < FPattern.FCount; ++i) total += FPattern.FLengths[i];
-    for (int64_t k = n % total; k > 0; --k)
-      if (++FDashPos >= FPattern.FLengths[FDashIndex]) {
-        FDashPos = 0;
-        FDashIndex = (FDashIndex + 1) % FPattern.FCount;
-      }
+    for (int64_t k = n % total; k > 0; --k) DashStep();
   }
 
-  void Plot(int x, int y) {
-    bool on = true;
-    if (FPattern.FCount) {
-      on = FDashIndex % 2 == 0;
-      if (++FDashPos >= FPattern.FLengths[FDashIndex]) {
-        FDashPos = 0;
-        FDashIndex = (FDashIndex + 1) % FPattern.FCount;
-      }
-      if (!on && !FOpaqueGaps) return;
+  bool DashOn() const { return !FPattern.FCount || FDashIndex % 2 == 0; }
+
+  void DashStep() {
+    if (!FPattern.FCount) return;
+    if (++FDashPos >= FPattern.FLengths[FDashIndex]) {
+      FDashPos = 0;
+      FDashIndex = (FDashIndex + 1) % FPattern.FCount;
     }
+  }
+
+  // A wide pen's square moved from p to q (both included): the convex hull of the two squares.
+  void Sweep(POINT p, POINT q, bool on) {
+    if (!on && !FOpaqueGaps) return;
+    const int half = FWidth / 2;
+    std::vector<POINT> corners;
+    for (const POINT& c : {p, q}) {
+      const int32_t l = c.x - half, t = c.y - half;
+      corners.insert(corners.end(), {POINT{l, t}, POINT{l + FWidth, t},
+                                     POINT{l + FWidth, t + FWidth}, POINT{l, t + FWidth}});
+    }
+    const RECT box = FDC->EffectiveClip().Box();
+    const Region shape =
+        Region::Polygon(ConvexHull(std::move(corners)), WINDING, RowRange{box.top, box.bottom});
+    for (const RECT& r : shape.Rects()) Rop2Device(FDC, r, on ? FPen : FBackground, FRop2);
+  }
+
+  void Plot(POINT p) {
+    const bool on = DashOn();
+    DashStep();
+    if (!on && !FOpaqueGaps) return;
     const uint32_t px = on ? FPen : FBackground;
-    if (FWidth > 1) {
-      const int half = FWidth / 2;
-      Rop2Device(FDC, RECT{x - half, y - half, x - half + FWidth, y - half + FWidth}, px, FRop2);
-      return;
-    }
+    const int x = p.x, y = p.y;
     for (const RECT& c : FClip) {
       if (c.top > y) break;
       if (x >= c.left && x < c.right && y >= c.top && y < c.bottom) {

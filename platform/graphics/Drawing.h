@@ -84,8 +84,8 @@ BOOL Polygon(HDC dc, const POINT* points, int count);
 // Lines with the DC's pen and ROP2, from the current position to (x, y), the last point
 // excluded. Dotted and dashed pens (PS_DOT: 3 on, 3 off; PS_DASH: 18 on, 6 off; PS_DASHDOT,
 // PS_DASHDOTDOT) continue their pattern along a polyline and fill the gaps with the
-// background colour when the background mode is OPAQUE. Wide pens draw squares of their width
-// centred on the line.
+// background colour when the background mode is OPAQUE. Wide pens sweep a square of their
+// width centred on the line; each pixel is drawn once per segment (per dash for styled pens).
 BOOL LineTo(HDC dc, int x, int y);
 BOOL Polyline(HDC dc, const POINT* points, int count);
 BOOL PolylineTo(HDC dc, const POINT* points, DWORD count);

@@ -278,6 +278,28 @@ TEST(Drawing, LinesAndPens) {
   DeleteObject(dot);
 }
 
+TEST(Drawing, WidePensSweepASquare) {
+  MemoryDC m(8, 5);
+  m.Fill(kClear);
+  HPEN wide = CreatePen(PS_SOLID, 3, RGB(255, 255, 255));
+  SelectObject(m.dc, wide);
+  MoveToEx(m.dc, 1, 2, nullptr);
+  LineTo(m.dc, 6, 2);  // squares centred on x = 1..5
+  EXPECT_EQ(m.Picture(kWhite),
+            (Picture{"........", "#######.", "#######.", "#######.", "........"}));
+  // Each pixel of a stroke is drawn once, so an inverting wide line has no holes.
+  m.Fill(kBlack);
+  SetROP2(m.dc, R2_NOT);
+  MoveToEx(m.dc, 1, 1, nullptr);
+  LineTo(m.dc, 6, 4);
+  EXPECT_EQ(m.At(3, 2), kWhite);
+  EXPECT_EQ(m.At(4, 3), kWhite);
+  EXPECT_EQ(m.At(7, 0), kBlack);
+  SetROP2(m.dc, R2_COPYPEN);
+  SelectObject(m.dc, GetStockObject(BLACK_PEN));
+  DeleteObject(wide);
+}
+
 TEST(Drawing, RectangleOutlineAndFill) {
   MemoryDC m(6, 5);
   m.Fill(kClear);
