@@ -1,5 +1,8 @@
 #include "platform/framework/IniFiles.h"
 
+#include <cstdint>
+#include <optional>
+
 #include "platform/base/Errors.h"
 
 namespace {
@@ -24,6 +27,18 @@ void AppendUtf16(Bytes& out, StringView text, bool bigEndian) {
       out.push_back(hi);
     }
   }
+}
+
+// Hexadecimal text names the 32 bits of the value, as colours are written: "0x8000000F" is the
+// negative number of a system colour rather than an overflow.
+std::optional<int32_t> ParseIniInteger(StringView text) {
+  if (std::optional<int32_t> v = ParseInt32(text)) return v;
+  const bool hex = text.starts_with(u"$") ||
+                   (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X'));
+  if (!hex) return std::nullopt;
+  const std::optional<int64_t> v = ParseInt64(text);
+  if (!v || *v < 0 || *v > int64_t(UINT32_MAX)) return std::nullopt;
+  return static_cast<int32_t>(static_cast<uint32_t>(*v));
 }
 
 }  // namespace
@@ -170,7 +185,7 @@ String TMemIniFile::ReadString(StringView section, StringView key, StringView de
 int32_t TMemIniFile::ReadInteger(StringView section, StringView key, int32_t def) const {
   const TLine* l = FindKey(section, key);
   if (!l) return def;
-  return ParseInt32(l->Value).value_or(def);
+  return ParseIniInteger(l->Value).value_or(def);
 }
 
 double TMemIniFile::ReadFloat(StringView section, StringView key, double def) const {
@@ -184,7 +199,7 @@ bool TMemIniFile::ReadBool(StringView section, StringView key, bool def) const {
   if (!l) return def;
   if (SameTextAscii(l->Value, u"TRUE")) return true;
   if (SameTextAscii(l->Value, u"FALSE")) return false;
-  std::optional<int32_t> v = ParseInt32(l->Value);
+  std::optional<int32_t> v = ParseIniInteger(l->Value);
   return v ? *v != 0 : def;
 }
 

@@ -41,7 +41,8 @@ class TMemIniFile {
   bool ValueExists(StringView section, StringView key) const;
 
   String ReadString(StringView section, StringView key, StringView def) const;
-  // Decimal, "0x..." or "$..." hexadecimal; anything else gives the default.
+  // Decimal, "0x..." or "$..." hexadecimal; anything else gives the default. Hexadecimal text
+  // of up to 32 bits gives those bits, so "0xFFFFFFFF" is -1.
   int32_t ReadInteger(StringView section, StringView key, int32_t def) const;
   // '.' is the decimal separator whatever the locale; anything invalid gives the default.
   double ReadFloat(StringView section, StringView key, double def) const;

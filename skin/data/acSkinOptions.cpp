@@ -206,11 +206,9 @@ void MergeCommonSections(TacSkinContent& content, const TMemIniFile& skinOptions
   common.SetStrings(commonSections);
   std::vector<String> sections;
   common.ReadSections(sections);
-  const size_t skinCount = content.gd.size();
   for (const String& name : sections) {
-    bool known = false;
-    for (size_t i = 0; i < skinCount && !known; ++i) known = content.gd[i].ClassName == name;
-    if (known) continue;
+    // Records appended from earlier common sections count as loaded too.
+    if (content.GetSkinIndex(name) >= 0) continue;
     TsGeneralData d;
     d.ClassName = name;
     d.ParentClass = UpperCaseAscii(common.ReadString(name, kParentClass, u"-1"));

@@ -136,6 +136,10 @@ const TacImageItem* TacSkinConvertor::FindImage(StringView name) const {
 void ReadSkinArchive(std::unique_ptr<TacSkinConvertor>& Convertor) {
   if (!Convertor) BadArchive();
   try {
+    // What a previous parse left behind would otherwise mix with this archive's entries.
+    Convertor->Files.clear();
+    Convertor->Options.reset();
+    Convertor->ImageCount = 0;
     std::span<const uint8_t> data;
     if (Convertor->PackedData) data = *Convertor->PackedData;
     ParseArchive(data, *Convertor);
@@ -171,7 +175,19 @@ Bytes PackSkinArchive(const std::vector<TacArchiveEntry>& entries, int level) {
     for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
   };
   putInt(uint32_t(entries.size()));
+  int64_t total = 0;
   for (const TacArchiveEntry& e : entries) {
+    // Refuse what the reader would not load back instead of writing an archive that fails later.
+    for (char16_t c : e.Name) {
+      if (!CharToAnsi(c)) {
+        throw EConvertError(u"The name \"" + e.Name +
+                            u"\" has characters a skin archive cannot store");
+      }
+    }
+    total += int64_t(e.Data.size());
+    if (int64_t(e.Data.size()) > kMaxArchiveEntrySize || total > kMaxArchiveUnpackedSize) {
+      throw EConvertError(u"\"" + e.Name + u"\" makes the skin archive too large");
+    }
     const std::string name = StringToAnsi(e.Name);
     putInt(uint32_t(name.size()));
     out.insert(out.end(), name.begin(), name.end());

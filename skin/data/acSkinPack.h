@@ -58,7 +58,9 @@ std::unique_ptr<TacSkinConvertor> ReadSkinArchive(std::span<const uint8_t> data)
 void LoadSkinArchiveFile(StringView fileName, std::unique_ptr<TacSkinConvertor>& Convertor,
                          bool dropRaw);
 
-// Writing, for the packer tool and for tests: entries are stored in the order given.
+// Writing, for the packer tool and for tests: entries are stored in the order given. Raises
+// EConvertError for a name that has no single-byte form and for entries past the reader's
+// size limits.
 struct TacArchiveEntry {
   String Name;
   Bytes Data;

@@ -68,12 +68,14 @@ namespace {
 
 void CollectExternal(StringView fullSkinDirectory, TacSkinTypes SkinType,
                      std::vector<String>& names) {
-  if (!DirectoryExists(fullSkinDirectory)) return;
-  for (const DirEntry& e : ListDirectory(fullSkinDirectory)) {
+  // Found like the skins it holds: without regard to letter case.
+  const String directory = FindSkinDirectory(fullSkinDirectory);
+  if (directory.empty()) return;
+  for (const DirEntry& e : ListDirectory(directory)) {
     if (e.name.empty() || e.name[0] == u'.') continue;
     if (e.isDirectory) {
       if (SkinType != stPacked &&
-          !FindSkinFile(PathJoin(PathJoin(fullSkinDirectory, e.name), u"Options.dat")).empty()) {
+          !FindSkinFile(PathJoin(PathJoin(directory, e.name), u"Options.dat")).empty()) {
         names.push_back(e.name);
       }
     } else if (SkinType != stUnpacked && e.name.size() > 4 && e.name.ends_with(u".asz")) {

@@ -54,12 +54,14 @@ TEST(MemIniFile, CaseSensitivityAndDuplicates) {
 TEST(MemIniFile, Numbers) {
   TMemIniFile ini = FromText(
       "[S]\nhex=0x0000FF\ndollar=$10\nneg=-2147483633\nbad=12a\nshort=0x\nbig=99999999999\n"
+      "syscolor=0x8000000F\nallbits=$FFFFFFFF\nhexbig=0x100000000\nbig32=2147483648\n"
       "f=7.25\nfbad=7,25\nt=TRUE\nf0=0\nfz=false\nb=yes\n");
   struct Case {
     const char16_t* key;
     int32_t expected;
   } cases[] = {{u"hex", 255}, {u"dollar", 16}, {u"neg", -2147483633}, {u"bad", 7},
-               {u"short", 7}, {u"big", 7},     {u"missing", 7}};
+               {u"short", 7}, {u"big", 7},     {u"missing", 7},
+               {u"syscolor", -2147483633}, {u"allbits", -1}, {u"hexbig", 7}, {u"big32", 7}};
   for (const Case& c : cases) EXPECT_EQ(ini.ReadInteger(u"S", c.key, 7), c.expected) << StringToUtf8(c.key);
   EXPECT_DOUBLE_EQ(ini.ReadFloat(u"S", u"f", 0), 7.25);
   EXPECT_DOUBLE_EQ(ini.ReadFloat(u"S", u"fbad", -1), -1);

@@ -173,6 +173,11 @@ TEST(SkinArchive, LoadFromFile) {
   EXPECT_EQ(conv->ImageCount, 1);
   ASSERT_TRUE(conv->PackedData);
   EXPECT_EQ(*conv->PackedData, archive);
+  // Reading the same convertor again gives this archive's entries, not those plus the last ones.
+  ReadSkinArchive(conv);
+  ASSERT_TRUE(conv);
+  EXPECT_EQ(conv->ImageCount, 1);
+  EXPECT_EQ(conv->Files.size(), 1u);
   std::unique_ptr<TacSkinConvertor> fresh;
   LoadSkinArchiveFile(dir / u"Blue.asz", fresh, true);
   ASSERT_TRUE(fresh);
@@ -200,6 +205,14 @@ TEST(SkinArchive, PackingADirectory) {
   EXPECT_EQ(conv->Files[0].FileName, u"A.bmp");
   EXPECT_EQ(conv->Files[1].FileName, u"b.png");
   EXPECT_THROW(PackSkinDirectory(dir / u"sub"), EFOpenError);
+
+  // What the reader would refuse or misname is not written at all.
+  const std::vector<TacArchiveEntry> refused[] = {
+      {{u"Options.dat", kOptions}, {u"\u0416.bmp", Text("x")}},
+      {{u"Options.dat", Bytes(size_t(kMaxArchiveEntrySize) + 1)}},
+  };
+  for (const auto& entries : refused) EXPECT_THROW(PackSkinArchive(entries), EConvertError);
+  EXPECT_NO_THROW(PackSkinArchive({{u"Options.dat", kOptions}, {u"Caf\u00e9.bmp", Text("x")}}));
 }
 
 }  // namespace

@@ -83,6 +83,12 @@ TEST_F(Listing, NamesByKind) {
     GetExternalSkinNames(dir.Path, list, c.type);
     EXPECT_EQ(list, c.external);
   }
+  // The skin directory itself is found without regard to case, as when a skin is loaded.
+  ASSERT_TRUE(ForceDirectories(dir / u"Skins/Green"));
+  skintest::WriteFile(dir / u"Skins/Green/Options.dat", Text("[GLOBALINFO]"));
+  std::vector<String> list;
+  GetExternalSkinNames(dir / u"SKINS", list, stAllSkins);
+  EXPECT_EQ(list, (std::vector<String>{u"Green"}));
   std::vector<String> all;
   // The result is the first name found: the first built-in skin, before sorting.
   EXPECT_EQ(GetSkinNames(skins, dir.Path, all, stUnpacked), u"zeta (internal)");

@@ -217,8 +217,8 @@ TEST(SkinOptions, CommonSectionsAppendNewSectionsOnly) {
   const TacSkinContent c = Sections(
       "[BUTTON]\nCOLOR=100\nFONTCOLOR=7\nSTATES=3\nHOTCOLOR=200\n[MYBTN]\nSTATES=1\n",
       {u"[BUTTON]", u"COLOR=1", u"[MyBtn]", u"PARENTCLASS=button", u"COLOR=50",
-       u"[MYBTN]", u"COLOR=9", u"[Plain]"});
-  ASSERT_EQ(c.gd.size(), 4u);
+       u"[MYBTN]", u"COLOR=9", u"[Plain]", u"[MyBtn]", u"COLOR=60"});
+  ASSERT_EQ(c.gd.size(), 4u);  // a repeated common section appends nothing more
   EXPECT_EQ(Section(c, u"BUTTON").Color, 100);  // a skin section keeps its own record
   EXPECT_EQ(Section(c, u"MYBTN").Color, clWhite);
   const TsGeneralData& mine = Section(c, u"MyBtn");
