@@ -96,7 +96,19 @@ int BitmapObject::Describe(int size, void* buffer) const {
   bm.bmPlanes = 1;
   bm.bmBitsPixel = static_cast<WORD>(FBitmap.BitsPerPixel());
   bm.bmBits = FDibSection ? const_cast<uint8_t*>(FBitmap.Bits()) : nullptr;
-  return CopyDescription(&bm, sizeof bm, size, buffer);
+  if (!FDibSection || (buffer && size < int(sizeof(DIBSECTION))))
+    return CopyDescription(&bm, sizeof bm, size, buffer);
+  DIBSECTION ds;
+  ds.dsBm = bm;
+  BITMAPINFOHEADER& h = ds.dsBmih;
+  h.biSize = sizeof(BITMAPINFOHEADER);
+  h.biWidth = FBitmap.Width();
+  h.biHeight = FBitmap.Order() == RowOrder::BottomUp ? FBitmap.Height() : -FBitmap.Height();
+  h.biPlanes = 1;
+  h.biBitCount = 32;
+  h.biCompression = BI_RGB;
+  h.biSizeImage = DWORD(FBitmap.SizeInBytes());
+  return CopyDescription(&ds, sizeof ds, size, buffer);
 }
 
 Bitmap* LookupBitmap(HBITMAP bitmap) {

@@ -249,6 +249,15 @@ struct BITMAPINFO {
 };
 
 enum : DWORD { BI_RGB = 0, BI_BITFIELDS = 3 };
+
+// GetObject's answer for a DIB section when the buffer is large enough (else a BITMAP).
+struct DIBSECTION {
+  BITMAP dsBm;
+  BITMAPINFOHEADER dsBmih;
+  DWORD dsBitfields[3] = {};
+  void* dshSection = nullptr;
+  DWORD dsOffset = 0;
+};
 enum : UINT { DIB_RGB_COLORS = 0 };
 
 // Every bitmap created here is 32-bit (B, G, R, A). CreateBitmap takes 1-, 24- and 32-bit

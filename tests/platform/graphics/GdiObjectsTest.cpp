@@ -117,8 +117,14 @@ TEST(GdiObjects, DibSectionRowOrderFollowsTheHeightSign) {
     SelectObject(dc, old);
     DeleteDC(dc);
     BITMAP bm;
-    GetObject(dib, sizeof bm, &bm);
+    EXPECT_EQ(GetObject(dib, sizeof bm, &bm), int(sizeof bm));
     EXPECT_EQ(bm.bmBits, bits);
+    DIBSECTION ds;
+    EXPECT_EQ(GetObject(dib, 0, nullptr), int(sizeof ds));
+    ASSERT_EQ(GetObject(dib, sizeof ds, &ds), int(sizeof ds));
+    EXPECT_EQ(ds.dsBm.bmBits, bits);
+    EXPECT_EQ(ds.dsBmih.biHeight, 3 * sign);
+    EXPECT_EQ(ds.dsBmih.biBitCount, 32);
     DeleteObject(dib);
   }
   BITMAPINFO bad{};
