@@ -498,6 +498,29 @@ BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, i
   return TRUE;
 }
 
+BOOL TransparentBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
+                    int sh, UINT transparent) {
+  DeviceContext* d = LookupDC(dst);
+  DeviceContext* s = LookupDC(src);
+  if (!d || !s || width <= 0 || height <= 0 || sw <= 0 || sh <= 0) return FALSE;
+  Bitmap* t = d->Target();
+  Bitmap* sb = s->Target();
+  if (!t || !sb) return TRUE;
+  const RECT dev = ToDeviceRect(d, x, y, int64_t(x) + width, int64_t(y) + height);
+  const POINT st = s->DeviceToTarget(ToDevice(s, sx, sy));
+  Mapping m;
+  if (!BuildMapping(d, dev, st.x, st.y, sw, sh, false, false, m)) return TRUE;
+  const uint32_t key = ToPixel(transparent) & kColour;
+  auto op = [key](uint32_t sp, uint32_t dp) { return (sp & kColour) == key ? dp : sp | kAlpha; };
+  if (sb == t) {
+    const SourceCopy c = CopyArea(*sb, m);
+    MappedBlit(d, dev, m, c.FCopy, c.FLeft, c.FTop, op);
+  } else {
+    MappedBlit(d, dev, m, *sb, 0, 0, op);
+  }
+  return TRUE;
+}
+
 BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop) {
   DeviceContext* d = LookupDC(dc);
   if (!d) return FALSE;

@@ -54,6 +54,11 @@ BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int s
 BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
                 int sh, DWORD rop);
 
+// StretchBlt's mapping without mirroring (sizes must be positive), copying only the source
+// pixels whose colour (alpha ignored) is not `transparent`; copied pixels get alpha 255.
+BOOL TransparentBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
+                    int sh, UINT transparent);
+
 // Fills with the DC's brush through a raster operation that needs no source (PATCOPY,
 // PATINVERT, DSTINVERT, BLACKNESS, WHITENESS ...). Hatch and pattern brushes are tiled from
 // the brush origin; hatch gaps take the background colour (under PATCOPY only when the

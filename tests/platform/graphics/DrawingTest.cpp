@@ -236,6 +236,17 @@ TEST(Drawing, StretchBltSampleMapping) {
   EXPECT_EQ(same.At(3, 0), (Bgra{253, 255, 255, 255}));
 }
 
+TEST(Drawing, TransparentBltSkipsTheKeyColour) {
+  MemoryDC src(2, 1), dst(4, 1);
+  src.At(0, 0) = Bgra{255, 0, 255, 0};  // the key, magenta
+  src.At(1, 0) = Bgra{1, 2, 3, 0};
+  dst.Fill(Bgra{9, 9, 9, 9});
+  EXPECT_EQ(TransparentBlt(dst.dc, 0, 0, 4, 1, src.dc, 0, 0, 2, 1, RGB(255, 0, 255)), TRUE);
+  EXPECT_EQ(dst.At(1, 0), (Bgra{9, 9, 9, 9}));
+  EXPECT_EQ(dst.At(2, 0), (Bgra{1, 2, 3, 255}));
+  EXPECT_EQ(TransparentBlt(dst.dc, 0, 0, 4, 1, src.dc, 0, 0, -2, 1, 0), FALSE);
+}
+
 TEST(Drawing, LinesAndPens) {
   MemoryDC m(8, 3);
   m.Fill(kClear);
