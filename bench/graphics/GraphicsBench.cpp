@@ -45,6 +45,35 @@ void BM_FillRect32(benchmark::State& state) {
 }
 BENCHMARK(BM_FillRect32);
 
+// A 960x540 picture stretched to full size, as a fade step does.
+void BM_StretchBlt32(benchmark::State& state) {
+  Surface src, dst;
+  for (auto _ : state) {
+    StretchBlt(dst.dc, 0, 0, kWidth, kHeight, src.dc, 0, 0, kWidth / 2, kHeight / 2, SRCCOPY);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * kWidth * kHeight * 4);
+}
+BENCHMARK(BM_StretchBlt32);
+
+void BM_AlphaBlend32(benchmark::State& state) {
+  Surface src, dst;
+  Bitmap& pixels = *LookupBitmap(src.bitmap);
+  Bitmap& under = *LookupBitmap(dst.bitmap);
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      pixels.Pixel32(x, y) = Bgra{10, 20, 30, uint8_t(x)};
+      under.Pixel32(x, y) = Bgra{200, 100, 50, 255};  // an opaque window below
+    }
+  const BLENDFUNCTION blend{AC_SRC_OVER, 0, 200, AC_SRC_ALPHA};
+  for (auto _ : state) {
+    AlphaBlend(dst.dc, 0, 0, kWidth, kHeight, src.dc, 0, 0, kWidth, kHeight, blend);
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(int64_t(state.iterations()) * kWidth * kHeight * 4);
+}
+BENCHMARK(BM_AlphaBlend32);
+
 // The yardstick: one memcpy of the same number of bytes.
 void BM_Memcpy(benchmark::State& state) {
   const size_t bytes = size_t(kWidth) * kHeight * 4;

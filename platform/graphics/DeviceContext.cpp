@@ -16,7 +16,9 @@ RECT Normalized(int left, int top, int right, int bottom) {
 
 }  // namespace
 
-DeviceContext::DeviceContext() : GdiObject(OBJ_MEMDC) { InitState(); }
+DeviceContext::DeviceContext() : GdiObject(OBJ_MEMDC) {
+  InitState();
+}
 
 DeviceContext::DeviceContext(Bitmap* surface, POINT surfaceOrigin, std::vector<RECT> visible)
     : GdiObject(OBJ_DC) {
@@ -26,16 +28,19 @@ DeviceContext::DeviceContext(Bitmap* surface, POINT surfaceOrigin, std::vector<R
 
 void DeviceContext::InitState() {
   FState = DcState{};
-  FState.FBrush = DcSelection{GetStockObject(WHITE_BRUSH), LookupShared(GetStockObject(WHITE_BRUSH))};
+  FState.FBrush =
+      DcSelection{GetStockObject(WHITE_BRUSH), LookupShared(GetStockObject(WHITE_BRUSH))};
   FState.FPen = DcSelection{GetStockObject(BLACK_PEN), LookupShared(GetStockObject(BLACK_PEN))};
-  if (HGDIOBJ font = GetStockObject(SYSTEM_FONT)) FState.FFont = DcSelection{font, LookupShared(font)};
+  if (HGDIOBJ font = GetStockObject(SYSTEM_FONT))
+    FState.FFont = DcSelection{font, LookupShared(font)};
   if (IsMemoryDC()) FState.FBitmap.FHandle = DefaultDCBitmap();
 }
 
 Bitmap* DeviceContext::Target() {
   Bitmap* target = nullptr;
   if (IsMemoryDC()) {
-    if (FState.FBitmap.FObject) target = &static_cast<BitmapObject*>(FState.FBitmap.FObject.get())->Pixels();
+    if (FState.FBitmap.FObject)
+      target = &static_cast<BitmapObject*>(FState.FBitmap.FObject.get())->Pixels();
   } else {
     target = FSurface;
   }
@@ -58,7 +63,9 @@ namespace {
 // Mapped coordinates saturate far outside any bitmap instead of overflowing.
 constexpr int64_t kCoordLimit = int64_t(1) << 30;
 
-int32_t Saturate(int64_t v) { return int32_t(std::clamp(v, -kCoordLimit, kCoordLimit)); }
+int32_t Saturate(int64_t v) {
+  return int32_t(std::clamp(v, -kCoordLimit, kCoordLimit));
+}
 
 }  // namespace
 
@@ -92,8 +99,8 @@ const Region& DeviceContext::EffectiveClip() {
     return FEffective;
   FEffective = Region();
   if (target) {
-    FEffective = Region(RECT{-FSurfaceOrigin.x, -FSurfaceOrigin.y, w - FSurfaceOrigin.x,
-                             h - FSurfaceOrigin.y});
+    FEffective = Region(
+        RECT{-FSurfaceOrigin.x, -FSurfaceOrigin.y, w - FSurfaceOrigin.x, h - FSurfaceOrigin.y});
     if (FVisible) FEffective = FEffective.Intersected(*FVisible);
     if (FState.FClip) FEffective = FEffective.Intersected(*FState.FClip);
   }
@@ -119,10 +126,17 @@ HGDIOBJ DeviceContext::Select(HGDIOBJ object) {
       FClipValid = false;
       break;
     }
-    case OBJ_BRUSH: slot = &FState.FBrush; break;
-    case OBJ_PEN: slot = &FState.FPen; break;
-    case OBJ_FONT: slot = &FState.FFont; break;
-    default: return nullptr;
+    case OBJ_BRUSH:
+      slot = &FState.FBrush;
+      break;
+    case OBJ_PEN:
+      slot = &FState.FPen;
+      break;
+    case OBJ_FONT:
+      slot = &FState.FFont;
+      break;
+    default:
+      return nullptr;
   }
   HGDIOBJ previous = slot->FHandle;
   *slot = DcSelection{object, std::move(shared)};
@@ -131,11 +145,16 @@ HGDIOBJ DeviceContext::Select(HGDIOBJ object) {
 
 HGDIOBJ DeviceContext::Current(DWORD type) const {
   switch (type) {
-    case OBJ_BITMAP: return FState.FBitmap.FHandle;
-    case OBJ_BRUSH: return FState.FBrush.FHandle;
-    case OBJ_PEN: return FState.FPen.FHandle;
-    case OBJ_FONT: return FState.FFont.FHandle;
-    default: return nullptr;
+    case OBJ_BITMAP:
+      return FState.FBitmap.FHandle;
+    case OBJ_BRUSH:
+      return FState.FBrush.FHandle;
+    case OBJ_PEN:
+      return FState.FPen.FHandle;
+    case OBJ_FONT:
+      return FState.FFont.FHandle;
+    default:
+      return nullptr;
   }
 }
 
@@ -156,10 +175,13 @@ bool DeviceContext::Restore(int level) {
 
 // ---- Handles -------------------------------------------------------------------------------
 
-DeviceContext* LookupDC(HDC dc) { return Lookup<DeviceContext>(dc); }
+DeviceContext* LookupDC(HDC dc) {
+  return Lookup<DeviceContext>(dc);
+}
 
 HDC CreateDCForSurface(Bitmap* surface, POINT deviceOrigin, const std::vector<RECT>& visible) {
-  return HandleCast<HDC>(AllocHandle(std::make_unique<DeviceContext>(surface, deviceOrigin, visible)));
+  return HandleCast<HDC>(
+      AllocHandle(std::make_unique<DeviceContext>(surface, deviceOrigin, visible)));
 }
 
 HDC CreateCompatibleDC(HDC dc) {
@@ -167,7 +189,9 @@ HDC CreateCompatibleDC(HDC dc) {
   return HandleCast<HDC>(AllocHandle(std::make_unique<DeviceContext>()));
 }
 
-BOOL DeleteDC(HDC dc) { return LookupDC(dc) && FreeHandle(dc) ? TRUE : FALSE; }
+BOOL DeleteDC(HDC dc) {
+  return LookupDC(dc) && FreeHandle(dc) ? TRUE : FALSE;
+}
 
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   DeviceContext* d = LookupDC(dc);
@@ -182,6 +206,13 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
 HGDIOBJ GetCurrentObject(HDC dc, UINT type) {
   DeviceContext* d = LookupDC(dc);
   return d ? d->Current(type) : nullptr;
+}
+
+BOOL GetDCOrgEx(HDC dc, POINT* origin) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d || !origin) return FALSE;
+  *origin = d->SurfaceOrigin();
+  return TRUE;
 }
 
 int SaveDC(HDC dc) {
@@ -223,14 +254,18 @@ BOOL SetViewportOrgEx(HDC dc, int x, int y, POINT* old) {
 BOOL OffsetViewportOrgEx(HDC dc, int dx, int dy, POINT* old) {
   return SetOrigin(dc, &DcState::FViewportOrg, dx, dy, true, old);
 }
-BOOL GetViewportOrgEx(HDC dc, POINT* origin) { return GetOrigin(dc, &DcState::FViewportOrg, origin); }
+BOOL GetViewportOrgEx(HDC dc, POINT* origin) {
+  return GetOrigin(dc, &DcState::FViewportOrg, origin);
+}
 BOOL SetWindowOrgEx(HDC dc, int x, int y, POINT* old) {
   return SetOrigin(dc, &DcState::FWindowOrg, x, y, false, old);
 }
 BOOL OffsetWindowOrgEx(HDC dc, int dx, int dy, POINT* old) {
   return SetOrigin(dc, &DcState::FWindowOrg, dx, dy, true, old);
 }
-BOOL GetWindowOrgEx(HDC dc, POINT* origin) { return GetOrigin(dc, &DcState::FWindowOrg, origin); }
+BOOL GetWindowOrgEx(HDC dc, POINT* origin) {
+  return GetOrigin(dc, &DcState::FWindowOrg, origin);
+}
 BOOL SetBrushOrgEx(HDC dc, int x, int y, POINT* old) {
   return SetOrigin(dc, &DcState::FBrushOrg, x, y, false, old);
 }
@@ -305,6 +340,32 @@ int GetStretchBltMode(HDC dc) {
   DeviceContext* d = LookupDC(dc);
   return d ? d->State().FStretchMode : 0;
 }
+COLORREF SetDCBrushColor(HDC dc, COLORREF color) {
+  DeviceContext* d = LookupDC(dc);
+  return d ? std::exchange(d->State().FDCBrushColor, color & 0xFFFFFF) : CLR_INVALID;
+}
+COLORREF GetDCBrushColor(HDC dc) {
+  DeviceContext* d = LookupDC(dc);
+  return d ? d->State().FDCBrushColor : CLR_INVALID;
+}
+COLORREF SetDCPenColor(HDC dc, COLORREF color) {
+  DeviceContext* d = LookupDC(dc);
+  return d ? std::exchange(d->State().FDCPenColor, color & 0xFFFFFF) : CLR_INVALID;
+}
+COLORREF GetDCPenColor(HDC dc) {
+  DeviceContext* d = LookupDC(dc);
+  return d ? d->State().FDCPenColor : CLR_INVALID;
+}
+
+int SetPolyFillMode(HDC dc, int mode) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d || (mode != ALTERNATE && mode != WINDING)) return 0;
+  return std::exchange(d->State().FPolyFillMode, mode);
+}
+int GetPolyFillMode(HDC dc) {
+  DeviceContext* d = LookupDC(dc);
+  return d ? d->State().FPolyFillMode : 0;
+}
 
 BOOL MoveToEx(HDC dc, int x, int y, POINT* old) {
   return SetOrigin(dc, &DcState::FCurrentPos, x, y, false, old);
@@ -347,7 +408,9 @@ int ExcludeClipRect(HDC dc, int left, int top, int right, int bottom) {
   return CombineClip(d, Region(d->LogicalToDevice(Normalized(left, top, right, bottom))), RGN_DIFF);
 }
 
-int SelectClipRgn(HDC dc, HRGN region) { return ExtSelectClipRgn(dc, region, RGN_COPY); }
+int SelectClipRgn(HDC dc, HRGN region) {
+  return ExtSelectClipRgn(dc, region, RGN_COPY);
+}
 
 int ExtSelectClipRgn(HDC dc, HRGN region, int mode) {
   DeviceContext* d = LookupDC(dc);
@@ -384,6 +447,44 @@ int GetClipRgn(HDC dc, HRGN region) {
   if (!d->State().FClip) return 0;
   *r = *d->State().FClip;
   return 1;
+}
+
+int GetDeviceCaps(HDC dc, int index) {
+  DeviceContext* d = LookupDC(dc);
+  if (!d) return 0;
+  const Bitmap* t = d->Target();
+  const int w = t ? t->Width() : 0, h = t ? t->Height() : 0;
+  // Millimetres at 96 dpi, rounded.
+  auto mm = [](int pixels) { return int((int64_t(pixels) * 254 + 480) / 960); };
+  switch (index) {
+    case TECHNOLOGY:
+      return DT_RASDISPLAY;
+    case HORZSIZE:
+      return mm(w);
+    case VERTSIZE:
+      return mm(h);
+    case HORZRES:
+      return w;
+    case VERTRES:
+      return h;
+    case BITSPIXEL:
+      return 32;
+    case PLANES:
+      return 1;
+    case NUMCOLORS:
+      return -1;
+    case RASTERCAPS:
+      return RC_BITBLT | RC_DI_BITMAP | RC_STRETCHBLT | RC_STRETCHDIB;
+    case LOGPIXELSX:
+    case LOGPIXELSY:
+      return 96;
+    case SIZEPALETTE:
+      return 0;
+    case SHADEBLENDCAPS:
+      return SB_CONST_ALPHA | SB_PIXEL_ALPHA | SB_GRAD_RECT | SB_GRAD_TRI;
+    default:
+      return 0;
+  }
 }
 
 BOOL PtVisible(HDC dc, int x, int y) {

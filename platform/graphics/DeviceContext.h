@@ -85,8 +85,11 @@ struct DcState {
   UINT FTextAlign = TA_LEFT | TA_TOP;
   int FRop2 = R2_COPYPEN;
   int FStretchMode = BLACKONWHITE;
+  int FPolyFillMode = ALTERNATE;
   POINT FCurrentPos;  // logical
   POINT FBrushOrg;    // device
+  COLORREF FDCBrushColor = 0xFFFFFF;
+  COLORREF FDCPenColor = 0x000000;
   DcSelection FBitmap;
   DcSelection FBrush;
   DcSelection FPen;
@@ -150,7 +153,7 @@ class DeviceContext : public GdiObject {
   std::vector<DcState> FSaved;
   Bitmap* FSurface = nullptr;
   POINT FSurfaceOrigin;
-  std::optional<Region> FVisible;  // memory DCs: the whole selected bitmap
+  std::optional<Region> FVisible;  // none: all of the target (memory DCs)
   Region FEffective;
   bool FClipValid = false;
   const Bitmap* FClipTarget = nullptr;  // target the cached clip was computed for
@@ -180,6 +183,9 @@ DeviceContext* LookupDC(HDC dc);
 // A DC over any 32-bit bitmap (the window system's GetDC/BeginPaint): device (0, 0) is target
 // pixel `deviceOrigin`; drawing stays within `visible` (device space). Freed by DeleteDC.
 HDC CreateDCForSurface(Bitmap* surface, POINT deviceOrigin, const std::vector<RECT>& visible);
+
+// The target position of device (0, 0).
+BOOL GetDCOrgEx(HDC dc, POINT* origin);
 
 HDC CreateCompatibleDC(HDC dc);
 BOOL DeleteDC(HDC dc);
@@ -212,6 +218,13 @@ int SetROP2(HDC dc, int rop2);
 int GetROP2(HDC dc);
 int SetStretchBltMode(HDC dc, int mode);
 int GetStretchBltMode(HDC dc);
+// The colours the stock DC_BRUSH and DC_PEN draw with in this DC; CLR_INVALID on failure.
+COLORREF SetDCBrushColor(HDC dc, COLORREF color);
+COLORREF GetDCBrushColor(HDC dc);
+COLORREF SetDCPenColor(HDC dc, COLORREF color);
+COLORREF GetDCPenColor(HDC dc);
+int SetPolyFillMode(HDC dc, int mode);  // ALTERNATE or WINDING
+int GetPolyFillMode(HDC dc);
 BOOL MoveToEx(HDC dc, int x, int y, POINT* old);
 BOOL GetCurrentPositionEx(HDC dc, POINT* position);
 
@@ -229,5 +242,27 @@ int GetClipBox(HDC dc, RECT* box);
 int GetClipRgn(HDC dc, HRGN region);
 BOOL PtVisible(HDC dc, int x, int y);
 BOOL RectVisible(HDC dc, const RECT* rect);
+
+enum : int {
+  TECHNOLOGY = 2,
+  HORZSIZE = 4,
+  VERTSIZE = 6,
+  HORZRES = 8,
+  VERTRES = 10,
+  BITSPIXEL = 12,
+  PLANES = 14,
+  NUMCOLORS = 24,
+  RASTERCAPS = 38,
+  LOGPIXELSX = 88,
+  LOGPIXELSY = 90,
+  SIZEPALETTE = 104,
+  SHADEBLENDCAPS = 120,
+};
+enum : int { DT_RASDISPLAY = 1 };
+enum : int { RC_BITBLT = 1, RC_DI_BITMAP = 0x80, RC_STRETCHBLT = 0x800, RC_STRETCHDIB = 0x2000 };
+enum : int { SB_CONST_ALPHA = 1, SB_PIXEL_ALPHA = 2, SB_GRAD_RECT = 0x10, SB_GRAD_TRI = 0x20 };
+// A 96-dpi, 32-bit raster device; the resolution is the DC's target size (0 without one) and
+// the physical size follows from it at 96 dpi. 0 for unknown indexes and dead DCs.
+int GetDeviceCaps(HDC dc, int index);
 
 }  // namespace win

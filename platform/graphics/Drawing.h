@@ -5,8 +5,10 @@
 // source's alpha). Calls on dead handles return 0 and draw nothing; a DC without a target
 // (a memory DC with no bitmap selected) accepts every call and draws nothing.
 //
-// Brush arguments also take a system colour index + 1 in place of a brush handle, as the
-// classic calls do: FillRect(dc, &r, HBRUSH(COLOR_BTNFACE + 1)).
+// Brush arguments also take a system colour index + 1 in place of a brush handle:
+// FillRect(dc, &r, HBRUSH(COLOR_BTNFACE + 1)) fills with the button face. Brushes are solid,
+// hatched or patterns (see CreateHatchBrush, CreatePatternBrush), tiled from the DC's brush
+// origin (SetBrushOrgEx, in device coordinates).
 
 #include "platform/graphics/DeviceContext.h"
 
@@ -37,8 +39,9 @@ enum : DWORD {
 // bytes (alpha included); every other operation combines B, G and R bitwise and writes alpha
 // 255. Pixels whose source lies outside the source bitmap leave the destination unchanged.
 // Source and destination may be the same bitmap, overlapping. The pattern is the destination
-// DC's brush; a hollow brush makes pattern operations draw nothing. src may be null when the
-// operation does not read a source.
+// DC's brush; a hollow brush makes pattern operations draw nothing, and operations that read
+// both a source and a pattern take a hatch or pattern brush's pixel at the brush origin as the
+// whole pattern. src may be null when the operation does not read a source.
 BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, DWORD rop);
 
 // Nearest-neighbour scaling in every stretch mode. Destination column i of w (counted from the
@@ -46,13 +49,20 @@ BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int s
 //     sx + floor((i + 0.5) * sw / w)
 // and rows likewise. A negative width makes x the rectangle's rightmost pixel: it covers
 // [x + width + 1, x + 1) (heights likewise, for both rectangles); opposite signs of a width
-// (or height) pair mirror the picture. Raster
-// operations and the source's alpha behave as in BitBlt.
+// (or height) pair mirror the picture. Raster operations and the source's alpha behave as in
+// BitBlt.
 BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
                 int sh, DWORD rop);
 
+// StretchBlt's mapping without mirroring (sizes must be positive), copying only the source
+// pixels whose colour (alpha ignored) is not `transparent`; copied pixels get alpha 255.
+BOOL TransparentBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
+                    int sh, UINT transparent);
+
 // Fills with the DC's brush through a raster operation that needs no source (PATCOPY,
-// PATINVERT, DSTINVERT, BLACKNESS, WHITENESS ...).
+// PATINVERT, DSTINVERT, BLACKNESS, WHITENESS ...). Hatch and pattern brushes are tiled from
+// the brush origin; hatch gaps take the background colour (under PATCOPY only when the
+// background mode is OPAQUE).
 BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop);
 
 // Fills [left, right) x [top, bottom) with the brush, ignoring the DC's ROP2.
@@ -64,15 +74,23 @@ BOOL InvertRect(HDC dc, const RECT* rect);
 
 // The outline with the pen, the inside with the brush, both through the DC's ROP2; together
 // they cover [left, right) x [top, bottom). Pens wider than one pixel draw their width inside
-// the rectangle. With a null pen the inside covers [left, right - 1) x [top, bottom - 1), as
-// the classic call does.
+// the rectangle. With a null pen the inside covers [left, right - 1) x [top, bottom - 1)
+// (callers that draw a pen-less rectangle one pixel larger rely on this).
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom);
+
+// Shapes: the inside with the brush, the outline (the pen's width, inside the shape) with the
+// pen, both through the DC's ROP2. A pixel belongs to a shape when its centre lies inside it
+// (see Region). Ellipse and RoundRect draw dotted and dashed pens as solid ones; Polygon's
+// outline is drawn as lines (closing the figure), filled by the DC's polygon fill mode.
+BOOL Ellipse(HDC dc, int left, int top, int right, int bottom);
+BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int cornerW, int cornerH);
+BOOL Polygon(HDC dc, const POINT* points, int count);
 
 // Lines with the DC's pen and ROP2, from the current position to (x, y), the last point
 // excluded. Dotted and dashed pens (PS_DOT: 3 on, 3 off; PS_DASH: 18 on, 6 off; PS_DASHDOT,
 // PS_DASHDOTDOT) continue their pattern along a polyline and fill the gaps with the
-// background colour when the background mode is OPAQUE. Wide pens draw squares of their width
-// centred on the line.
+// background colour when the background mode is OPAQUE. Wide pens sweep a square of their
+// width centred on the line; each pixel is drawn once per segment (per dash for styled pens).
 BOOL LineTo(HDC dc, int x, int y);
 BOOL Polyline(HDC dc, const POINT* points, int count);
 BOOL PolylineTo(HDC dc, const POINT* points, DWORD count);
@@ -182,6 +200,24 @@ enum : BYTE { AC_SRC_OVER = 0, AC_SRC_ALPHA = 1 };
 // outside the source bitmap stay unchanged.
 BOOL AlphaBlend(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, int sw,
                 int sh, BLENDFUNCTION blend);
+
+// Device-independent pixels in memory (24- and 32-bit BI_RGB, 32-bit BI_BITFIELDS with the
+// usual masks). Rows are padded to 4 bytes; a positive height is bottom-up.
+//
+// GetDIBits: with null bits, fills info's header from the bitmap (32 bits unless 24 was asked
+// for) and returns its height (1 for an empty bitmap); otherwise copies scan lines
+// [start, start + lines) in info's layout, whose width and height must be the bitmap's, and
+// returns how many were copied. 0 on failure.
+int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info,
+              UINT usage);
+// StretchBlt from device-independent pixels. As usual, the source rectangle of a bottom-up
+// picture is counted from its bottom-left corner. Returns the source height, 0 on failure.
+int StretchDIBits(HDC dc, int x, int y, int width, int height, int sx, int sy, int sw, int sh,
+                  const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop);
+// A one-to-one StretchDIBits of the whole picture; partial bands (start != 0 or fewer lines
+// than the picture has) are not supported and return 0.
+int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sx, int sy, UINT start,
+                      UINT lines, const void* bits, const BITMAPINFO* info, UINT usage);
 
 // AlphaBlend's operator on one pixel, for other straight-alpha compositing (icons): pixels
 // are 32-bit words 0xAARRGGBB (B, G, R, A bytes in memory).

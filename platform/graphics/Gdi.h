@@ -3,7 +3,7 @@
 
 #include "platform/graphics/Bitmap.h"
 #include "platform/graphics/DeviceContext.h"
-#include "platform/graphics/GdiObjects.h"
-#include "platform/graphics/Region.h"
 #include "platform/graphics/Drawing.h"
+#include "platform/graphics/GdiObjects.h"
 #include "platform/graphics/Icons.h"
+#include "platform/graphics/Region.h"

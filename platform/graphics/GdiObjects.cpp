@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <new>
 #include <unordered_map>
 
 #include "platform/graphics/DeviceContext.h"
@@ -21,9 +22,10 @@ struct HandleTable {
   uintptr_t FNextId = 0x100;
 };
 
+// Never destroyed: objects with static lifetime may still free their handles at exit.
 HandleTable& Table() {
-  static HandleTable table;
-  return table;
+  static HandleTable* table = new HandleTable;
+  return *table;
 }
 
 int CopyDescription(const void* description, int bytes, int size, void* buffer) {
@@ -46,7 +48,9 @@ HGDIOBJ MakeStock(std::unique_ptr<GdiObject> object) {
 
 }  // namespace
 
-int GdiObject::Describe(int, void*) const { return 0; }
+int GdiObject::Describe(int, void*) const {
+  return 0;
+}
 
 HGDIOBJ AllocHandle(std::unique_ptr<GdiObject> object) {
   if (!object) return nullptr;
@@ -92,7 +96,19 @@ int BitmapObject::Describe(int size, void* buffer) const {
   bm.bmPlanes = 1;
   bm.bmBitsPixel = static_cast<WORD>(FBitmap.BitsPerPixel());
   bm.bmBits = FDibSection ? const_cast<uint8_t*>(FBitmap.Bits()) : nullptr;
-  return CopyDescription(&bm, sizeof bm, size, buffer);
+  if (!FDibSection || (buffer && size < int(sizeof(DIBSECTION))))
+    return CopyDescription(&bm, sizeof bm, size, buffer);
+  DIBSECTION ds;
+  ds.dsBm = bm;
+  BITMAPINFOHEADER& h = ds.dsBmih;
+  h.biSize = sizeof(BITMAPINFOHEADER);
+  h.biWidth = FBitmap.Width();
+  h.biHeight = FBitmap.Order() == RowOrder::BottomUp ? FBitmap.Height() : -FBitmap.Height();
+  h.biPlanes = 1;
+  h.biBitCount = 32;
+  h.biCompression = BI_RGB;
+  h.biSizeImage = DWORD(FBitmap.SizeInBytes());
+  return CopyDescription(&ds, sizeof ds, size, buffer);
 }
 
 Bitmap* LookupBitmap(HBITMAP bitmap) {
@@ -110,42 +126,54 @@ bool ValidSize(int width, int height) {
   return width > 0 && height > 0 && width <= kMaxBitmapSide && height <= kMaxBitmapSide;
 }
 
+// The creation calls report a failed allocation as a null handle, as callers expect.
+template <class F>
+HBITMAP NullOnExhaustion(F&& make) {
+  try {
+    return make();
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
 }  // namespace
 
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitsPerPixel, const void* bits) {
   if (!ValidSize(width, height) || planes != 1) return nullptr;
   if (bitsPerPixel != 1 && bitsPerPixel != 24 && bitsPerPixel != 32) return nullptr;
-  Bitmap pixels(width, height);
-  if (bits) {
-    // Rows of device-dependent bitmaps are padded to 16 bits.
-    const size_t srcStride = ((static_cast<size_t>(width) * bitsPerPixel + 15) / 16) * 2;
-    const auto* src = static_cast<const uint8_t*>(bits);
-    for (int y = 0; y < height; ++y, src += srcStride) {
-      Bgra* d = pixels.Row32(y);
-      for (int x = 0; x < width; ++x) {
-        switch (bitsPerPixel) {
-          case 1: {
-            const uint8_t v = (src[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0;
-            d[x] = Bgra{v, v, v, 255};
-            break;
+  return NullOnExhaustion([&] {
+    Bitmap pixels(width, height);
+    if (bits) {
+      // Rows of device-dependent bitmaps are padded to 16 bits.
+      const size_t srcStride = ((static_cast<size_t>(width) * bitsPerPixel + 15) / 16) * 2;
+      const auto* src = static_cast<const uint8_t*>(bits);
+      for (int y = 0; y < height; ++y, src += srcStride) {
+        Bgra* d = pixels.Row32(y);
+        for (int x = 0; x < width; ++x) {
+          switch (bitsPerPixel) {
+            case 1: {
+              const uint8_t v = (src[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0;
+              d[x] = Bgra{v, v, v, 255};
+              break;
+            }
+            case 24:
+              d[x] = Bgra{src[x * 3], src[x * 3 + 1], src[x * 3 + 2], 255};
+              break;
+            default:
+              std::memcpy(&d[x], src + x * 4, 4);
+              break;
           }
-          case 24:
-            d[x] = Bgra{src[x * 3], src[x * 3 + 1], src[x * 3 + 2], 255};
-            break;
-          default:
-            std::memcpy(&d[x], src + x * 4, 4);
-            break;
         }
       }
     }
-  }
-  return CreateBitmapHandle(std::move(pixels));
+    return CreateBitmapHandle(std::move(pixels));
+  });
 }
 
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
   if (dc && !LookupDC(dc)) return nullptr;
   if (!ValidSize(width, height)) return nullptr;
-  return CreateBitmapHandle(Bitmap(width, height));
+  return NullOnExhaustion([&] { return CreateBitmapHandle(Bitmap(width, height)); });
 }
 
 HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, void* section,
@@ -160,13 +188,15 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, v
   const int64_t height = bottomUp ? int64_t(h.biHeight) : -int64_t(h.biHeight);
   if (h.biWidth <= 0 || h.biWidth > kMaxBitmapSide || height <= 0 || height > kMaxBitmapSide)
     return nullptr;
-  Bitmap pixels(h.biWidth, static_cast<int>(height), PixelFormat::Bgra32,
-                bottomUp ? RowOrder::BottomUp : RowOrder::TopDown);
-  auto object = std::make_unique<BitmapObject>(std::move(pixels), true);
-  void* data = object->Pixels().Bits();
-  HBITMAP handle = HandleCast<HBITMAP>(AllocHandle(std::move(object)));
-  if (bits) *bits = data;
-  return handle;
+  return NullOnExhaustion([&] {
+    Bitmap pixels(h.biWidth, static_cast<int>(height), PixelFormat::Bgra32,
+                  bottomUp ? RowOrder::BottomUp : RowOrder::TopDown);
+    auto object = std::make_unique<BitmapObject>(std::move(pixels), true);
+    void* data = object->Pixels().Bits();
+    HBITMAP handle = HandleCast<HBITMAP>(AllocHandle(std::move(object)));
+    if (bits) *bits = data;
+    return handle;
+  });
 }
 
 // ---- Brushes and pens ----------------------------------------------------------------------
@@ -175,6 +205,7 @@ int BrushObject::Describe(int size, void* buffer) const {
   LOGBRUSH lb;
   lb.lbStyle = FStyle;
   lb.lbColor = FColor;
+  lb.lbHatch = FStyle == BS_HATCHED ? uintptr_t(FHatch) : 0;
   return CopyDescription(&lb, sizeof lb, size, buffer);
 }
 
@@ -190,24 +221,48 @@ HBRUSH CreateSolidBrush(COLORREF color) {
   return HandleCast<HBRUSH>(AllocHandle(std::make_unique<BrushObject>(BS_SOLID, color & 0xFFFFFF)));
 }
 
+HBRUSH CreateHatchBrush(int hatch, COLORREF color) {
+  if (hatch < HS_HORIZONTAL || hatch > HS_DIAGCROSS) return nullptr;
+  return HandleCast<HBRUSH>(
+      AllocHandle(std::make_unique<BrushObject>(BS_HATCHED, color & 0xFFFFFF, hatch)));
+}
+
+HBRUSH CreatePatternBrush(HBITMAP bitmap) {
+  const Bitmap* b = LookupBitmap(bitmap);
+  if (!b || b->Empty() || b->Format() != PixelFormat::Bgra32) return nullptr;
+  auto pattern = std::make_shared<Bitmap>(b->Width(), b->Height());
+  for (int y = 0; y < b->Height(); ++y)
+    for (int x = 0; x < b->Width(); ++x) {
+      Bgra p = b->Pixel32(x, y);
+      p.a = 255;
+      pattern->Pixel32(x, y) = p;
+    }
+  return HandleCast<HBRUSH>(
+      AllocHandle(std::make_unique<BrushObject>(BS_PATTERN, 0, 0, std::move(pattern))));
+}
+
 HBRUSH GetSysColorBrush(int index) {
   if (index < 0 || index >= kSysColorCount) return nullptr;
   static std::array<HBRUSH, kSysColorCount> brushes{};
   HBRUSH& brush = brushes[static_cast<size_t>(index)];
   if (!brush)
-    brush = HandleCast<HBRUSH>(MakeStock(std::make_unique<BrushObject>(BS_SOLID, GetSysColor(index))));
+    brush =
+        HandleCast<HBRUSH>(MakeStock(std::make_unique<BrushObject>(BS_SOLID, GetSysColor(index))));
   return brush;
 }
 
 HPEN CreatePen(int style, int width, COLORREF color) {
   if (style < PS_SOLID || style > PS_INSIDEFRAME) return nullptr;
-  return HandleCast<HPEN>(
-      AllocHandle(std::make_unique<PenObject>(style, std::max(width, 0), color & 0xFFFFFF)));
+  // Wider than any bitmap is as wide as it gets.
+  const int w = std::clamp(width, 0, kMaxBitmapSide);
+  return HandleCast<HPEN>(AllocHandle(std::make_unique<PenObject>(style, w, color & 0xFFFFFF)));
 }
 
 // ---- Stock objects -------------------------------------------------------------------------
 
-void SetStockFontMaker(StockFontMaker maker) { FontMaker() = maker; }
+void SetStockFontMaker(StockFontMaker maker) {
+  FontMaker() = maker;
+}
 
 HGDIOBJ GetStockObject(int index) {
   static std::array<HGDIOBJ, DC_PEN + 1> stock{};
@@ -215,15 +270,39 @@ HGDIOBJ GetStockObject(int index) {
   HGDIOBJ& slot = stock[static_cast<size_t>(index)];
   if (slot) return slot;
   switch (index) {
-    case WHITE_BRUSH: slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(255, 255, 255))); break;
-    case LTGRAY_BRUSH: slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(192, 192, 192))); break;
-    case GRAY_BRUSH: slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(128, 128, 128))); break;
-    case DKGRAY_BRUSH: slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(64, 64, 64))); break;
-    case BLACK_BRUSH: slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(0, 0, 0))); break;
-    case NULL_BRUSH: slot = MakeStock(std::make_unique<BrushObject>(BS_NULL, 0)); break;
-    case WHITE_PEN: slot = MakeStock(std::make_unique<PenObject>(PS_SOLID, 1, RGB(255, 255, 255))); break;
-    case BLACK_PEN: slot = MakeStock(std::make_unique<PenObject>(PS_SOLID, 1, RGB(0, 0, 0))); break;
-    case NULL_PEN: slot = MakeStock(std::make_unique<PenObject>(PS_NULL, 1, 0)); break;
+    case WHITE_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(255, 255, 255)));
+      break;
+    case LTGRAY_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(192, 192, 192)));
+      break;
+    case GRAY_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(128, 128, 128)));
+      break;
+    case DKGRAY_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(64, 64, 64)));
+      break;
+    case BLACK_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(0, 0, 0)));
+      break;
+    case NULL_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_NULL, 0));
+      break;
+    case WHITE_PEN:
+      slot = MakeStock(std::make_unique<PenObject>(PS_SOLID, 1, RGB(255, 255, 255)));
+      break;
+    case BLACK_PEN:
+      slot = MakeStock(std::make_unique<PenObject>(PS_SOLID, 1, RGB(0, 0, 0)));
+      break;
+    case NULL_PEN:
+      slot = MakeStock(std::make_unique<PenObject>(PS_NULL, 1, 0));
+      break;
+    case DC_BRUSH:
+      slot = MakeStock(std::make_unique<BrushObject>(BS_SOLID, RGB(255, 255, 255)));
+      break;
+    case DC_PEN:
+      slot = MakeStock(std::make_unique<PenObject>(PS_SOLID, 1, RGB(0, 0, 0)));
+      break;
     case OEM_FIXED_FONT:
     case ANSI_FIXED_FONT:
     case ANSI_VAR_FONT:
@@ -243,7 +322,8 @@ HGDIOBJ GetStockObject(int index) {
 }
 
 HBITMAP DefaultDCBitmap() {
-  static HBITMAP bitmap = HandleCast<HBITMAP>(MakeStock(std::make_unique<BitmapObject>(Bitmap(1, 1))));
+  static HBITMAP bitmap =
+      HandleCast<HBITMAP>(MakeStock(std::make_unique<BitmapObject>(Bitmap(1, 1))));
   return bitmap;
 }
 

@@ -72,7 +72,7 @@ enum : DWORD {
   OBJ_REGION = 8,
   OBJ_MEMDC = 10,
   OBJ_EXTPEN = 11,
-  // Not a GDI type on other systems; icons share the table here.
+  // Icons are not drawing objects (no DeleteObject) but share the table.
   OBJ_ICON = 0x100,
 };
 
@@ -135,24 +135,50 @@ class BitmapObject : public GdiObject {
   bool FDibSection;
 };
 
-// Brush styles.
-enum : UINT { BS_SOLID = 0, BS_NULL = 1, BS_HOLLOW = BS_NULL };
+// Brush styles and hatches.
+enum : UINT { BS_SOLID = 0, BS_NULL = 1, BS_HOLLOW = BS_NULL, BS_HATCHED = 2, BS_PATTERN = 3 };
+enum : int {
+  HS_HORIZONTAL = 0,
+  HS_VERTICAL = 1,
+  HS_FDIAGONAL = 2,
+  HS_BDIAGONAL = 3,
+  HS_CROSS = 4,
+  HS_DIAGCROSS = 5,
+};
 
 class BrushObject : public GdiObject {
  public:
-  BrushObject(UINT style, COLORREF color) : GdiObject(OBJ_BRUSH), FStyle(style), FColor(color) {}
+  BrushObject(UINT style, COLORREF color, int hatch = 0,
+              std::shared_ptr<const Bitmap> pattern = nullptr)
+      : GdiObject(OBJ_BRUSH),
+        FStyle(style),
+        FColor(color),
+        FHatch(hatch),
+        FPattern(std::move(pattern)) {}
   UINT Style() const { return FStyle; }
   COLORREF Color() const { return FColor; }
+  int Hatch() const { return FHatch; }
+  // BS_PATTERN: a 32-bit picture tiled from the DC's brush origin.
+  const Bitmap* Pattern() const { return FPattern.get(); }
   int Describe(int size, void* buffer) const override;
 
  private:
   UINT FStyle;
   COLORREF FColor;
+  int FHatch;
+  std::shared_ptr<const Bitmap> FPattern;
 };
 
 // Pen styles.
-enum : int { PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4, PS_NULL = 5,
-             PS_INSIDEFRAME = 6 };
+enum : int {
+  PS_SOLID = 0,
+  PS_DASH = 1,
+  PS_DOT = 2,
+  PS_DASHDOT = 3,
+  PS_DASHDOTDOT = 4,
+  PS_NULL = 5,
+  PS_INSIDEFRAME = 6
+};
 
 class PenObject : public GdiObject {
  public:
@@ -223,6 +249,15 @@ struct BITMAPINFO {
 };
 
 enum : DWORD { BI_RGB = 0, BI_BITFIELDS = 3 };
+
+// GetObject's answer for a DIB section when the buffer is large enough (else a BITMAP).
+struct DIBSECTION {
+  BITMAP dsBm;
+  BITMAPINFOHEADER dsBmih;
+  DWORD dsBitfields[3] = {};
+  void* dshSection = nullptr;
+  DWORD dsOffset = 0;
+};
 enum : UINT { DIB_RGB_COLORS = 0 };
 
 // Every bitmap created here is 32-bit (B, G, R, A). CreateBitmap takes 1-, 24- and 32-bit
@@ -236,8 +271,14 @@ HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits
                          DWORD offset);
 
 HBRUSH CreateSolidBrush(COLORREF color);
+// One-pixel hatch lines of the colour every 8 pixels (from the DC's brush origin); between
+// them the background colour when the DC's background mode is OPAQUE, else nothing.
+HBRUSH CreateHatchBrush(int hatch, COLORREF color);
+// Tiles a copy of the bitmap (which the caller may delete), written with alpha 255.
+HBRUSH CreatePatternBrush(HBITMAP bitmap);
 // A stock brush of the system colour (never deleted).
 HBRUSH GetSysColorBrush(int index);
+// Widths are cut to 0..kMaxBitmapSide (0 draws one pixel wide).
 HPEN CreatePen(int style, int width, COLORREF color);
 
 // Stock objects.
@@ -260,8 +301,8 @@ enum : int {
   DEFAULT_PALETTE = 15,
   SYSTEM_FIXED_FONT = 16,
   DEFAULT_GUI_FONT = 17,
-  DC_BRUSH = 18,
-  DC_PEN = 19,
+  DC_BRUSH = 18,  // solid, in the DC's brush colour (SetDCBrushColor)
+  DC_PEN = 19,    // solid, one pixel, in the DC's pen colour (SetDCPenColor)
 };
 HGDIOBJ GetStockObject(int index);
 // The font stock objects are made by the text engine, which registers one maker for all font
@@ -274,7 +315,9 @@ HBITMAP DefaultDCBitmap();
 DWORD GetObjectType(HGDIOBJ object);
 // Dispatches on the object's kind (BITMAP, LOGBRUSH, LOGPEN, the text engine's LOGFONTW ...).
 int GetObjectW(HGDIOBJ object, int size, void* buffer);
-inline int GetObject(HGDIOBJ object, int size, void* buffer) { return GetObjectW(object, size, buffer); }
+inline int GetObject(HGDIOBJ object, int size, void* buffer) {
+  return GetObjectW(object, size, buffer);
+}
 BOOL DeleteObject(HGDIOBJ object);
 
 }  // namespace win

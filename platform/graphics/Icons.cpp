@@ -41,7 +41,9 @@ Bgra FromWord(uint32_t w) {
 }
 
 // Nearest-neighbour sample i of n over m (as StretchBlt).
-int Sample(int64_t i, int64_t n, int64_t m) { return int(((2 * i + 1) * m) / (2 * n)); }
+int Sample(int64_t i, int64_t n, int64_t m) {
+  return int(((2 * i + 1) * m) / (2 * n));
+}
 
 }  // namespace
 
@@ -53,7 +55,9 @@ IconObject::IconObject(Bitmap color, Bitmap mask, bool isIcon, POINT hotspot)
       FIsIcon(isIcon),
       FHotspot(hotspot) {}
 
-IconObject* LookupIcon(HICON icon) { return Lookup<IconObject>(icon); }
+IconObject* LookupIcon(HICON icon) {
+  return Lookup<IconObject>(icon);
+}
 
 HICON CreateIconIndirect(const ICONINFO* info) {
   if (!info) return nullptr;
@@ -100,10 +104,12 @@ HICON CopyIcon(HICON icon) {
       AllocHandle(std::make_unique<IconObject>(i->Color(), i->Mask(), i->IsIcon(), i->Hotspot())));
 }
 
-BOOL DestroyIcon(HICON icon) { return LookupIcon(icon) && FreeHandle(icon) ? TRUE : FALSE; }
+BOOL DestroyIcon(HICON icon) {
+  return LookupIcon(icon) && FreeHandle(icon) ? TRUE : FALSE;
+}
 
-BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT, HBRUSH flickerFreeBrush,
-                UINT flags) {
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT,
+                HBRUSH flickerFreeBrush, UINT flags) {
   DeviceContext* d = LookupDC(dc);
   const IconObject* i = LookupIcon(icon);
   if (!d || !i || width < 0 || height < 0) return FALSE;

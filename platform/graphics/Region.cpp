@@ -1,6 +1,7 @@
 #include "platform/graphics/Region.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/graphics/DeviceContext.h"
 
@@ -66,11 +67,16 @@ class BandReader {
 
 bool Keep(int mode, bool inA, bool inB) {
   switch (mode) {
-    case RGN_AND: return inA && inB;
-    case RGN_OR: return inA || inB;
-    case RGN_XOR: return inA != inB;
-    case RGN_DIFF: return inA && !inB;
-    default: return inA;
+    case RGN_AND:
+      return inA && inB;
+    case RGN_OR:
+      return inA || inB;
+    case RGN_XOR:
+      return inA != inB;
+    case RGN_DIFF:
+      return inA && !inB;
+    default:
+      return inA;
   }
 }
 
@@ -116,27 +122,165 @@ Region Region::FromRects(std::span<const RECT> rects) {
   std::vector<RECT> valid;
   for (const RECT& r : rects)
     if (r.left < r.right && r.top < r.bottom) valid.push_back(r);
+  std::sort(valid.begin(), valid.end(), [](const RECT& a, const RECT& b) { return a.top < b.top; });
   std::vector<int32_t> ys;
   AddBreaks(valid, ys);
   std::sort(ys.begin(), ys.end());
   ys.erase(std::unique(ys.begin(), ys.end()), ys.end());
   Region result;
   BandWriter writer(result.FRects);
+  // A sweep from the top: only the rectangles crossing the current band are looked at.
+  std::vector<const RECT*> active;
   std::vector<Span> spans;
+  size_t next = 0;
   for (size_t i = 0; i + 1 < ys.size(); ++i) {
+    const int32_t y = ys[i];
+    std::erase_if(active, [y](const RECT* r) { return r->bottom <= y; });
+    while (next < valid.size() && valid[next].top <= y) active.push_back(&valid[next++]);
     spans.clear();
-    for (const RECT& r : valid)
-      if (r.top <= ys[i] && r.bottom > ys[i]) spans.push_back(Span{r.left, r.right});
-    std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.left < b.left; });
+    for (const RECT* r : active) spans.push_back(Span{r->left, r->right});
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.left < b.left; });
+    size_t n = 0;
+    for (const Span& sp : spans) {
+      if (n > 0 && sp.left <= spans[n - 1].right)
+        spans[n - 1].right = std::max(spans[n - 1].right, sp.right);
+      else
+        spans[n++] = sp;
+    }
+    spans.resize(n);
+    writer.Add(y, ys[i + 1], spans);
+  }
+  return result;
+}
+
+namespace {
+
+// Builds a region from row spans, one row at a time from the top.
+class RowWriter {
+ public:
+  explicit RowWriter(std::vector<RECT>& out) : FWriter(out) {}
+  void Row(int32_t y, std::vector<Span>& spans) {
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.left < b.left; });
     size_t n = 0;
     for (const Span& s : spans) {
+      if (s.left >= s.right) continue;
       if (n > 0 && s.left <= spans[n - 1].right)
         spans[n - 1].right = std::max(spans[n - 1].right, s.right);
       else
         spans[n++] = s;
     }
     spans.resize(n);
-    writer.Add(ys[i], ys[i + 1], spans);
+    FWriter.Add(y, y + 1, spans);
+  }
+
+ private:
+  BandWriter FWriter;
+};
+
+RowRange Limit(RowRange rows, int32_t top, int32_t bottom) {
+  return RowRange{std::max(rows.first, top), std::min(rows.last, bottom)};
+}
+
+// The columns whose centres lie in [a, b).
+Span CentresIn(double a, double b) {
+  const double lo = std::ceil(a - 0.5), hi = std::ceil(b - 0.5);
+  return Span{int32_t(std::clamp(lo, -1e9, 1e9)), int32_t(std::clamp(hi, -1e9, 1e9))};
+}
+
+// The span of the ellipse inscribed in `box` on row y (empty when the row misses it).
+Span EllipseSpan(const RECT& box, int32_t y) {
+  const double cx = (double(box.left) + box.right) / 2, cy = (double(box.top) + box.bottom) / 2;
+  const double rx = (double(box.right) - box.left) / 2, ry = (double(box.bottom) - box.top) / 2;
+  if (rx <= 0 || ry <= 0) return Span{0, 0};
+  const double dy = (y + 0.5 - cy) / ry;
+  if (dy * dy > 1) return Span{0, 0};
+  const double half = rx * std::sqrt(1 - dy * dy);
+  // Centres exactly on the right end are inside too.
+  Span s = CentresIn(cx - half, cx + half);
+  if (std::ceil(cx + half - 0.5) == cx + half - 0.5) s.right++;
+  return s;
+}
+
+}  // namespace
+
+Region Region::Ellipse(const RECT& box, RowRange rows) {
+  Region result;
+  RowWriter writer(result.FRects);
+  std::vector<Span> spans;
+  const RowRange r = Limit(rows, box.top, box.bottom);
+  for (int32_t y = r.first; y < r.last; ++y) {
+    spans.assign(1, EllipseSpan(box, y));
+    writer.Row(y, spans);
+  }
+  return result;
+}
+
+Region Region::RoundRect(const RECT& box, int cornerW, int cornerH, RowRange rows) {
+  const int32_t w = std::clamp<int32_t>(cornerW, 0, box.Width());
+  const int32_t h = std::clamp<int32_t>(cornerH, 0, box.Height());
+  if (w <= 0 || h <= 0)
+    return Region(box).Intersected(
+        RECT{box.left, std::max(rows.first, box.top), box.right, std::min(rows.last, box.bottom)});
+  Region result;
+  RowWriter writer(result.FRects);
+  std::vector<Span> spans;
+  const RowRange r = Limit(rows, box.top, box.bottom);
+  const RECT topCorner{box.left, box.top, box.left + w, box.top + h};
+  const RECT bottomCorner{box.left, box.bottom - h, box.left + w, box.bottom};
+  for (int32_t y = r.first; y < r.last; ++y) {
+    int32_t inset = 0;
+    if (y < box.top + h / 2) {
+      inset = EllipseSpan(topCorner, y).left - box.left;
+    } else if (y >= box.bottom - h / 2) {
+      inset = EllipseSpan(bottomCorner, y).left - box.left;
+    }
+    if (inset < 0 || inset > w / 2) inset = w / 2;
+    spans.assign(1, Span{box.left + inset, box.right - inset});
+    writer.Row(y, spans);
+  }
+  return result;
+}
+
+Region Region::Polygon(std::span<const POINT> points, int fillMode, RowRange rows) {
+  Region result;
+  if (points.size() < 3) return result;
+  int32_t top = INT32_MAX, bottom = INT32_MIN;
+  for (const POINT& p : points) {
+    top = std::min(top, p.y);
+    bottom = std::max(bottom, p.y);
+  }
+  RowWriter writer(result.FRects);
+  std::vector<Span> spans;
+  struct Crossing {
+    double x;
+    int dir;
+  };
+  std::vector<Crossing> crossings;
+  const RowRange r = Limit(rows, top, bottom);
+  for (int32_t y = r.first; y < r.last; ++y) {
+    const double yc = y + 0.5;
+    crossings.clear();
+    for (size_t i = 0; i < points.size(); ++i) {
+      const POINT& a = points[i];
+      const POINT& b = points[(i + 1) % points.size()];
+      if (a.y == b.y) continue;
+      const double lo = std::min(a.y, b.y), hi = std::max(a.y, b.y);
+      if (yc < lo || yc >= hi) continue;
+      const double x = a.x + (yc - a.y) * (double(b.x) - a.x) / (double(b.y) - a.y);
+      crossings.push_back(Crossing{x, b.y > a.y ? 1 : -1});
+    }
+    std::sort(crossings.begin(), crossings.end(),
+              [](const Crossing& p, const Crossing& q) { return p.x < q.x; });
+    spans.clear();
+    int winding = 0;
+    for (size_t i = 0; i + 1 < crossings.size(); ++i) {
+      winding += crossings[i].dir;
+      const bool inside = fillMode == WINDING ? winding != 0 : (i % 2) == 0;
+      if (inside) spans.push_back(CentresIn(crossings[i].x, crossings[i + 1].x));
+    }
+    writer.Row(y, spans);
   }
   return result;
 }
@@ -261,6 +405,46 @@ HRGN CreateRectRgn(int left, int top, int right, int bottom) {
 
 HRGN CreateRectRgnIndirect(const RECT* rect) {
   return rect ? CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom) : nullptr;
+}
+
+namespace {
+
+constexpr int64_t kShapeSide = 65536;
+
+bool ShapeSizeOk(int64_t left, int64_t top, int64_t right, int64_t bottom) {
+  return std::abs(right - left) <= kShapeSide && std::abs(bottom - top) <= kShapeSide;
+}
+
+}  // namespace
+
+HRGN CreateEllipticRgn(int left, int top, int right, int bottom) {
+  if (!ShapeSizeOk(left, top, right, bottom)) return nullptr;
+  return CreateRegionHandle(Region::Ellipse(RECT{std::min(left, right), std::min(top, bottom),
+                                                 std::max(left, right), std::max(top, bottom)}));
+}
+
+HRGN CreateEllipticRgnIndirect(const RECT* rect) {
+  return rect ? CreateEllipticRgn(rect->left, rect->top, rect->right, rect->bottom) : nullptr;
+}
+
+HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int cornerW, int cornerH) {
+  if (!ShapeSizeOk(left, top, right, bottom)) return nullptr;
+  return CreateRegionHandle(Region::RoundRect(RECT{std::min(left, right), std::min(top, bottom),
+                                                   std::max(left, right), std::max(top, bottom)},
+                                              cornerW, cornerH));
+}
+
+HRGN CreatePolygonRgn(const POINT* points, int count, int fillMode) {
+  if (!points || count < 0 || (fillMode != ALTERNATE && fillMode != WINDING)) return nullptr;
+  const std::span<const POINT> all(points, size_t(count));
+  if (!all.empty()) {
+    auto [minX, maxX] = std::minmax_element(
+        all.begin(), all.end(), [](const POINT& a, const POINT& b) { return a.x < b.x; });
+    auto [minY, maxY] = std::minmax_element(
+        all.begin(), all.end(), [](const POINT& a, const POINT& b) { return a.y < b.y; });
+    if (!ShapeSizeOk(minX->x, minY->y, maxX->x, maxY->y)) return nullptr;
+  }
+  return CreateRegionHandle(Region::Polygon(all, fillMode));
 }
 
 HRGN CreateRegionFromBitmap(const Bitmap& bitmap, COLORREF key, int dx, int dy) {

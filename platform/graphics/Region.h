@@ -14,6 +14,15 @@ namespace win {
 // Region complexity, as CombineRgn and friends report it.
 enum : int { ERROR = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION = 3 };
 enum : int { RGN_AND = 1, RGN_OR = 2, RGN_XOR = 3, RGN_DIFF = 4, RGN_COPY = 5 };
+// Polygon fill modes.
+enum : int { ALTERNATE = 1, WINDING = 2 };
+
+// Rows a shape is computed for: [first, last). Shapes drawn into a DC only need the rows the
+// clip box covers.
+struct RowRange {
+  int32_t first = INT32_MIN;
+  int32_t last = INT32_MAX;
+};
 
 class Region {
  public:
@@ -24,6 +33,14 @@ class Region {
   // The pixels of a 32-bit bitmap whose colour (alpha ignored) differs from `key`, built in one
   // pass of banded runs; `offset` moves the result.
   static Region FromBitmap(const Bitmap& bitmap, COLORREF key, POINT offset = {});
+  // Shapes. A pixel belongs to a shape when its centre lies inside it.
+  //   Ellipse: the ellipse inscribed in `box` ([left, right) x [top, bottom)).
+  //   RoundRect: `box` with its corners rounded by quarters of a cornerW x cornerH ellipse
+  //   (cut to the box's size).
+  //   Polygon: the closed polygon through the points, filled by ALTERNATE or WINDING.
+  static Region Ellipse(const RECT& box, RowRange rows = {});
+  static Region RoundRect(const RECT& box, int cornerW, int cornerH, RowRange rows = {});
+  static Region Polygon(std::span<const POINT> points, int fillMode, RowRange rows = {});
 
   const std::vector<RECT>& Rects() const { return FRects; }
   bool Empty() const { return FRects.empty(); }
@@ -64,6 +81,11 @@ HRGN CreateRegionHandle(Region region);
 
 HRGN CreateRectRgn(int left, int top, int right, int bottom);
 HRGN CreateRectRgnIndirect(const RECT* rect);
+// Shaped regions (see Region); null for shapes more than 65536 pixels high or wide.
+HRGN CreateEllipticRgn(int left, int top, int right, int bottom);
+HRGN CreateEllipticRgnIndirect(const RECT* rect);
+HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int cornerW, int cornerH);
+HRGN CreatePolygonRgn(const POINT* points, int count, int fillMode);
 // The region of `bitmap`'s pixels that are not `key`, shifted by (dx, dy).
 HRGN CreateRegionFromBitmap(const Bitmap& bitmap, COLORREF key, int dx = 0, int dy = 0);
 BOOL SetRectRgn(HRGN region, int left, int top, int right, int bottom);
@@ -76,7 +98,12 @@ int GetRgnBox(HRGN region, RECT* box);
 BOOL EqualRgn(HRGN a, HRGN b);
 // The rectangles of a region (empty for dead handles).
 std::vector<RECT> GetRegionRects(HRGN region);
-// Fills with the brush through the DC's origin and clip.
+// Region painting through the DC's origin and clip (regions are in logical coordinates here).
+// FillRgn uses the brush, PaintRgn the DC's brush; InvertRgn inverts B, G and R. FrameRgn
+// paints the part of the region within `width` columns or `height` rows of its outside.
 BOOL FillRgn(HDC dc, HRGN region, HBRUSH brush);
+BOOL PaintRgn(HDC dc, HRGN region);
+BOOL InvertRgn(HDC dc, HRGN region);
+BOOL FrameRgn(HDC dc, HRGN region, HBRUSH brush, int width, int height);
 
 }  // namespace win

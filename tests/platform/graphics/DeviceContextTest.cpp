@@ -75,6 +75,13 @@ TEST(DeviceContext, SaveAndRestoreNestedState) {
   EXPECT_EQ(GetCurrentObject(dc, OBJ_BRUSH), red);
   EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
   EXPECT_EQ(RestoreDC(dc, 2), FALSE);  // already dropped
+  // Drawing follows the restored origin and clip at once.
+  const RECT all{-100, -100, 200, 200};
+  FillRect(dc, &all, HBRUSH(GetStockObject(BLACK_BRUSH)));
+  EXPECT_EQ(m.At(10, 20), kBlack);
+  EXPECT_EQ(m.At(39, 49), kBlack);
+  EXPECT_EQ(m.At(40, 49), (Bgra{}));
+  EXPECT_EQ(m.At(9, 20), (Bgra{}));
 
   EXPECT_EQ(RestoreDC(dc, 1), TRUE);
   EXPECT_EQ(GetTextColor(dc), RGB(1, 2, 3));
@@ -146,6 +153,32 @@ TEST(DeviceContext, SurfaceDCMapsDeviceSpaceIntoTheSurface) {
   EXPECT_EQ(ClipRects(dc), (std::vector<RECT>{{35, 25, 70, 50}, {35, 50, 50, 80}}));
   POINT p = LookupDC(dc)->LogicalToTarget(POINT{1, 2});
   EXPECT_EQ(p, (POINT{36, 27}));
+  // Drawing reaches the visible part of the surface only.
+  const RECT all{-100, -100, 200, 200};
+  FillRect(dc, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
+  int painted = 0;
+  for (int y = 0; y < 80; ++y)
+    for (int x = 0; x < 100; ++x) painted += surface.Pixel32(x, y).a == 255;
+  EXPECT_EQ(painted, 35 * 25 + 15 * 30);
+  EXPECT_EQ(surface.Pixel32(35, 25), (Bgra{255, 255, 255, 255}));
+  EXPECT_EQ(surface.Pixel32(49, 79), (Bgra{255, 255, 255, 255}));
+  EXPECT_EQ(surface.Pixel32(50, 50), (Bgra{}));
+  // Window DCs are readable: device (0, 0) is surface pixel (30, 20).
+  surface.Pixel32(31, 22) = Bgra{1, 2, 3, 4};
+  HDC mem = CreateCompatibleDC(nullptr);
+  HBITMAP copy = CreateCompatibleBitmap(nullptr, 1, 1);
+  HGDIOBJ oldCopy = SelectObject(mem, copy);
+  BitBlt(mem, 0, 0, 1, 1, dc, -4, -3, SRCCOPY);  // logical (-4, -3) is device (1, 2)
+  EXPECT_EQ(LookupBitmap(copy)->Pixel32(0, 0), (Bgra{1, 2, 3, 4}));
+  SelectObject(mem, oldCopy);
+  DeleteObject(copy);
+  DeleteDC(mem);
+  // The window system moves the DC's visible area.
+  LookupDC(dc)->SetVisible({RECT{0, 0, 1, 1}});
+  EXPECT_EQ(GetClipBox(dc, &box), NULLREGION);  // outside the clip region
+  SelectClipRgn(dc, nullptr);
+  EXPECT_EQ(GetClipBox(dc, &box), SIMPLEREGION);
+  EXPECT_EQ(box, (RECT{-5, -5, -4, -4}));
   // Bitmaps go into memory DCs only.
   HBITMAP b = CreateCompatibleBitmap(dc, 2, 2);
   EXPECT_EQ(SelectObject(dc, b), nullptr);

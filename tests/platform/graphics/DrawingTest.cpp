@@ -37,6 +37,75 @@ TEST(Drawing, FillsHonourOriginsClipAndWriteOpaqueAlpha) {
   EXPECT_EQ(m.Picture(kWhite), (Picture{"####..", "#..#..", "####..", "......"}));
 }
 
+TEST(Drawing, RegionPainting) {
+  MemoryDC m(6, 5);
+  m.Fill(kClear);
+  // An L shape, in logical coordinates shifted by the window origin.
+  const RECT parts[] = {{1, 1, 6, 3}, {1, 3, 3, 6}};
+  HRGN l = CreateRegionHandle(Region::FromRects(parts));
+  SetWindowOrgEx(m.dc, 1, 1, nullptr);
+  EXPECT_EQ(FrameRgn(m.dc, l, HBRUSH(GetStockObject(WHITE_BRUSH)), 1, 1), TRUE);
+  EXPECT_EQ(m.Picture(kWhite), (Picture{"#####.", "#.###.", "##....", "##....", "##...."}));
+  m.Fill(kClear);
+  SelectObject(m.dc, GetStockObject(BLACK_BRUSH));
+  EXPECT_EQ(PaintRgn(m.dc, l), TRUE);
+  EXPECT_EQ(InvertRgn(m.dc, l), TRUE);
+  EXPECT_EQ(m.Picture(kWhite), (Picture{"#####.", "#####.", "##....", "##....", "##...."}));
+  DeleteObject(l);
+  EXPECT_EQ(PaintRgn(m.dc, l), FALSE);
+  EXPECT_EQ(FrameRgn(m.dc, l, HBRUSH(GetStockObject(WHITE_BRUSH)), 1, 1), FALSE);
+}
+
+TEST(Drawing, HatchAndPatternBrushes) {
+  MemoryDC m(9, 3);
+  m.Fill(kClear);
+  HBRUSH cross = CreateHatchBrush(HS_CROSS, RGB(255, 255, 255));
+  SetBkColor(m.dc, RGB(0, 0, 0));
+  SetBrushOrgEx(m.dc, 1, 0, nullptr);  // vertical lines at x = 1 and 9
+  const RECT all{0, 0, 9, 3};
+  FillRect(m.dc, &all, cross);
+  EXPECT_EQ(m.Picture(kWhite), (Picture{"#########", ".#.......", ".#......."}));
+  EXPECT_EQ(m.Picture(kBlack), (Picture{".........", "#.#######", "#.#######"}));
+  // Transparent background: the gaps stay as they were.
+  m.Fill(kClear);
+  SetBkMode(m.dc, TRANSPARENT);
+  FillRect(m.dc, &all, cross);
+  EXPECT_EQ(m.Picture(kClear), (Picture{".........", "#.#######", "#.#######"}));
+  DeleteObject(cross);
+  EXPECT_EQ(CreateHatchBrush(6, 0), nullptr);
+
+  // A 2x1 pattern tiled from the brush origin; the source bitmap may go at once.
+  const uint32_t tile[] = {0x00FFFFFF, 0x00000000};
+  HBITMAP bits = CreateBitmap(2, 1, 1, 32, tile);
+  HBRUSH pattern = CreatePatternBrush(bits);
+  DeleteObject(bits);
+  ASSERT_NE(pattern, nullptr);
+  SetBrushOrgEx(m.dc, 0, 0, nullptr);
+  m.Fill(kClear);
+  FillRect(m.dc, &all, pattern);
+  EXPECT_EQ(m.Picture(kWhite), (Picture{"#.#.#.#.#", "#.#.#.#.#", "#.#.#.#.#"}));
+  // PATINVERT with the same pattern turns every column black.
+  SelectObject(m.dc, pattern);
+  PatBlt(m.dc, 0, 0, 9, 3, PATINVERT);
+  EXPECT_EQ(m.Picture(kBlack), (Picture{"#########", "#########", "#########"}));
+  SelectObject(m.dc, GetStockObject(WHITE_BRUSH));
+  DeleteObject(pattern);
+}
+
+TEST(Drawing, DcBrushAndPenTakeTheDcColours) {
+  MemoryDC m(3, 3);
+  SelectObject(m.dc, GetStockObject(DC_BRUSH));
+  SelectObject(m.dc, GetStockObject(DC_PEN));
+  EXPECT_EQ(SetDCBrushColor(m.dc, RGB(0, 0, 255)), RGB(255, 255, 255));
+  EXPECT_EQ(SetDCPenColor(m.dc, RGB(255, 0, 0)), RGB(0, 0, 0));
+  Rectangle(m.dc, 0, 0, 3, 3);
+  EXPECT_EQ(m.At(0, 0), (Bgra{0, 0, 255, 255}));
+  EXPECT_EQ(m.At(1, 1), (Bgra{255, 0, 0, 255}));
+  EXPECT_EQ(GetDCPenColor(m.dc), RGB(255, 0, 0));
+  SelectObject(m.dc, GetStockObject(WHITE_BRUSH));
+  SelectObject(m.dc, GetStockObject(BLACK_PEN));
+}
+
 TEST(Drawing, SetPixelAndGetPixelOutsideTheClip) {
   MemoryDC m(3, 3);
   EXPECT_EQ(SetPixel(m.dc, 1, 1, RGB(10, 20, 30)), RGB(10, 20, 30));
@@ -100,16 +169,11 @@ TEST(Drawing, RasterOperations) {
     DWORD rop;
     Bgra expected;
   } cases[] = {
-      {SRCCOPY, {0x0F, 0x0F, 0x0F, 7}},
-      {SRCPAINT, {0x3F, 0x3F, 0x3F, 255}},
-      {SRCAND, {0x03, 0x03, 0x03, 255}},
-      {SRCINVERT, {0x3C, 0x3C, 0x3C, 255}},
-      {NOTSRCCOPY, {0xF0, 0xF0, 0xF0, 255}},
-      {PATCOPY, {0x55, 0x00, 0x55, 255}},
-      {PATINVERT, {0x66, 0x33, 0x66, 255}},
-      {DSTINVERT, {0xCC, 0xCC, 0xCC, 255}},
-      {BLACKNESS, {0, 0, 0, 255}},
-      {WHITENESS, {255, 255, 255, 255}},
+      {SRCCOPY, {0x0F, 0x0F, 0x0F, 7}},      {SRCPAINT, {0x3F, 0x3F, 0x3F, 255}},
+      {SRCAND, {0x03, 0x03, 0x03, 255}},     {SRCINVERT, {0x3C, 0x3C, 0x3C, 255}},
+      {NOTSRCCOPY, {0xF0, 0xF0, 0xF0, 255}}, {PATCOPY, {0x55, 0x00, 0x55, 255}},
+      {PATINVERT, {0x66, 0x33, 0x66, 255}},  {DSTINVERT, {0xCC, 0xCC, 0xCC, 255}},
+      {BLACKNESS, {0, 0, 0, 255}},           {WHITENESS, {255, 255, 255, 255}},
       {MERGECOPY, {0x05, 0x00, 0x05, 255}},
   };
   MemoryDC src(1, 1), dst(1, 1);
@@ -159,7 +223,28 @@ TEST(Drawing, StretchBltSampleMapping) {
   // Samples outside the source leave the destination alone.
   dst.Fill(kClear);
   StretchBlt(dst.dc, 0, 0, 4, 1, src.dc, 1, 0, 2, 1, SRCCOPY);
-  EXPECT_EQ(row(0), "bb..." );
+  EXPECT_EQ(row(0), "bb...");
+  // Within one bitmap the source is read before anything is written.
+  MemoryDC same(4, 1);
+  for (int x = 0; x < 4; ++x) same.At(x, 0) = Bgra{uint8_t(x + 1), 0, 0, 255};
+  StretchBlt(same.dc, 0, 0, 4, 1, same.dc, 0, 0, 2, 1, SRCCOPY);
+  EXPECT_EQ(same.At(1, 0).b, 1);
+  EXPECT_EQ(same.At(2, 0).b, 2);
+  EXPECT_EQ(same.At(3, 0).b, 2);
+  // Other raster operations apply per sample and write alpha 255.
+  StretchBlt(same.dc, 0, 0, 4, 1, same.dc, 0, 0, 4, 1, NOTSRCCOPY);
+  EXPECT_EQ(same.At(3, 0), (Bgra{253, 255, 255, 255}));
+}
+
+TEST(Drawing, TransparentBltSkipsTheKeyColour) {
+  MemoryDC src(2, 1), dst(4, 1);
+  src.At(0, 0) = Bgra{255, 0, 255, 0};  // the key, magenta
+  src.At(1, 0) = Bgra{1, 2, 3, 0};
+  dst.Fill(Bgra{9, 9, 9, 9});
+  EXPECT_EQ(TransparentBlt(dst.dc, 0, 0, 4, 1, src.dc, 0, 0, 2, 1, RGB(255, 0, 255)), TRUE);
+  EXPECT_EQ(dst.At(1, 0), (Bgra{9, 9, 9, 9}));
+  EXPECT_EQ(dst.At(2, 0), (Bgra{1, 2, 3, 255}));
+  EXPECT_EQ(TransparentBlt(dst.dc, 0, 0, 4, 1, src.dc, 0, 0, -2, 1, 0), FALSE);
 }
 
 TEST(Drawing, LinesAndPens) {
@@ -204,6 +289,28 @@ TEST(Drawing, LinesAndPens) {
   DeleteObject(dot);
 }
 
+TEST(Drawing, WidePensSweepASquare) {
+  MemoryDC m(8, 5);
+  m.Fill(kClear);
+  HPEN wide = CreatePen(PS_SOLID, 3, RGB(255, 255, 255));
+  SelectObject(m.dc, wide);
+  MoveToEx(m.dc, 1, 2, nullptr);
+  LineTo(m.dc, 6, 2);  // squares centred on x = 1..5
+  EXPECT_EQ(m.Picture(kWhite),
+            (Picture{"........", "#######.", "#######.", "#######.", "........"}));
+  // Each pixel of a stroke is drawn once, so an inverting wide line has no holes.
+  m.Fill(kBlack);
+  SetROP2(m.dc, R2_NOT);
+  MoveToEx(m.dc, 1, 1, nullptr);
+  LineTo(m.dc, 6, 4);
+  EXPECT_EQ(m.At(3, 2), kWhite);
+  EXPECT_EQ(m.At(4, 3), kWhite);
+  EXPECT_EQ(m.At(7, 0), kBlack);
+  SetROP2(m.dc, R2_COPYPEN);
+  SelectObject(m.dc, GetStockObject(BLACK_PEN));
+  DeleteObject(wide);
+}
+
 TEST(Drawing, RectangleOutlineAndFill) {
   MemoryDC m(6, 5);
   m.Fill(kClear);
@@ -223,6 +330,52 @@ TEST(Drawing, RectangleOutlineAndFill) {
   SelectObject(m.dc, wide);
   Rectangle(m.dc, 0, 0, 6, 5);
   EXPECT_EQ(m.Picture(kWhite), (Picture{"......", "......", "..##..", "......", "......"}));
+  SelectObject(m.dc, GetStockObject(BLACK_PEN));
+  DeleteObject(wide);
+}
+
+TEST(Drawing, ShapesFillInsideAndOutlineWithThePen) {
+  MemoryDC m(7, 7);
+  m.Fill(kClear);
+  SelectObject(m.dc, GetStockObject(WHITE_BRUSH));
+  EXPECT_EQ(Ellipse(m.dc, 0, 0, 7, 7), TRUE);
+  const Picture black = m.Picture(kBlack);
+  const Picture white = m.Picture(kWhite);
+  EXPECT_EQ(black,
+            (Picture{"..###..", ".#...#.", "#.....#", "#.....#", "#.....#", ".#...#.", "..###.."}));
+  EXPECT_EQ(white,
+            (Picture{".......", "..###..", ".#####.", ".#####.", ".#####.", "..###..", "......."}));
+
+  // Polygon: the fill by the fill mode, the outline as lines.
+  m.Fill(kClear);
+  SelectObject(m.dc, GetStockObject(NULL_PEN));
+  const POINT path[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {0, 0},
+                        {2, 2}, {6, 2}, {6, 6}, {2, 6}, {2, 2}};
+  EXPECT_EQ(SetPolyFillMode(m.dc, WINDING), ALTERNATE);
+  Polygon(m.dc, path, 10);
+  EXPECT_EQ(m.At(3, 3), kWhite);
+  SetPolyFillMode(m.dc, ALTERNATE);
+  m.Fill(kClear);
+  Polygon(m.dc, path, 10);
+  EXPECT_EQ(m.At(3, 3), kClear);
+  EXPECT_EQ(m.At(1, 1), kWhite);
+  SelectObject(m.dc, GetStockObject(BLACK_PEN));
+  const POINT square[] = {{1, 1}, {5, 1}, {5, 5}, {1, 5}};
+  m.Fill(kClear);
+  Polygon(m.dc, square, 4);
+  EXPECT_EQ(m.At(1, 1), kBlack);
+  EXPECT_EQ(m.At(5, 5), kBlack);
+  EXPECT_EQ(m.At(3, 3), kWhite);
+
+  // RoundRect with a two-pixel pen.
+  m.Fill(kClear);
+  HPEN wide = CreatePen(PS_SOLID, 2, RGB(0, 0, 0));
+  SelectObject(m.dc, wide);
+  RoundRect(m.dc, 0, 0, 7, 7, 4, 4);
+  EXPECT_EQ(m.At(0, 0), kClear);
+  EXPECT_EQ(m.At(3, 0), kBlack);
+  EXPECT_EQ(m.At(3, 1), kBlack);
+  EXPECT_EQ(m.At(3, 2), kWhite);
   SelectObject(m.dc, GetStockObject(BLACK_PEN));
   DeleteObject(wide);
 }
@@ -305,8 +458,7 @@ TEST(Drawing, GradientTrianglesTileWithoutGapsOrOverlap) {
   GradientFill(b.dc, v, 4, &lower, 1, GRADIENT_FILL_TRIANGLE);
   const Bgra red{0, 0, 255, 255};
   for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 6; ++x)
-      EXPECT_NE(a.At(x, y) == red, b.At(x, y) == red) << x << "," << y;
+    for (int x = 0; x < 6; ++x) EXPECT_NE(a.At(x, y) == red, b.At(x, y) == red) << x << "," << y;
 
   // Colours mix at pixel centres: a horizontal ramp across a wide triangle.
   MemoryDC c(4, 1);
@@ -353,6 +505,57 @@ TEST(Drawing, AlphaBlendRounding) {
   EXPECT_EQ(AlphaBlend(dst.dc, 0, 0, 0, 1, src.dc, 0, 0, 1, 1, BLENDFUNCTION{}), FALSE);
 }
 
+BITMAPINFO DibInfo(int width, int height, int bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = WORD(bits);
+  return info;
+}
+
+TEST(Drawing, DeviceIndependentPixels) {
+  MemoryDC m(2, 3);
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 2; ++x) m.At(x, y) = Bgra{uint8_t(x), uint8_t(y), 9, uint8_t(100 + y)};
+  BITMAPINFO info{};
+  EXPECT_EQ(GetDIBits(m.dc, m.bitmap, 0, 3, nullptr, &info, DIB_RGB_COLORS), 3);
+  EXPECT_EQ(info.bmiHeader.biWidth, 2);
+  EXPECT_EQ(info.bmiHeader.biHeight, 3);
+  EXPECT_EQ(info.bmiHeader.biBitCount, 32);
+  EXPECT_EQ(info.bmiHeader.biSizeImage, 24u);
+
+  // Bottom-up 32-bit: the first scan line is the bottom row, alpha kept.
+  uint8_t bits32[24] = {};
+  EXPECT_EQ(GetDIBits(m.dc, m.bitmap, 0, 3, bits32, &info, DIB_RGB_COLORS), 3);
+  EXPECT_EQ(bits32[1], 2);
+  EXPECT_EQ(bits32[3], 102);
+  // Top-down 24-bit from scan line 1: rows of 6 bytes padded to 8.
+  BITMAPINFO top = DibInfo(2, -3, 24);
+  uint8_t bits24[24] = {};  // three padded rows; the third stays zero
+  EXPECT_EQ(GetDIBits(m.dc, m.bitmap, 1, 5, bits24, &top, DIB_RGB_COLORS), 2);
+  EXPECT_EQ(bits24[1], 1);  // row 1
+  EXPECT_EQ(bits24[3], 1);  // second pixel's blue
+  EXPECT_EQ(bits24[9], 2);  // row 2
+  BITMAPINFO wrong = DibInfo(3, 3, 32);
+  EXPECT_EQ(GetDIBits(m.dc, m.bitmap, 0, 3, bits32, &wrong, DIB_RGB_COLORS), 0);
+
+  // StretchDIBits counts a bottom-up source rectangle from the bottom: (0, 0, 2, 1) is the
+  // bottom row, which the buffer holds first.
+  MemoryDC out(2, 1);
+  EXPECT_EQ(StretchDIBits(out.dc, 0, 0, 2, 1, 0, 0, 2, 1, bits32, &info, DIB_RGB_COLORS, SRCCOPY),
+            1);
+  EXPECT_EQ(out.At(1, 0), (Bgra{1, 2, 9, 102}));
+  EXPECT_EQ(SetDIBitsToDevice(out.dc, 0, 0, 2, 1, 0, 0, 0, 3, bits24, &top, DIB_RGB_COLORS), 3);
+  EXPECT_EQ(out.At(0, 0), (Bgra{0, 1, 9, 255}));
+  EXPECT_EQ(SetDIBitsToDevice(out.dc, 0, 0, 2, 1, 0, 0, 1, 2, bits24, &top, DIB_RGB_COLORS), 0);
+
+  EXPECT_EQ(GetDeviceCaps(m.dc, LOGPIXELSY), 96);
+  EXPECT_EQ(GetDeviceCaps(m.dc, BITSPIXEL), 32);
+  EXPECT_EQ(GetDeviceCaps(m.dc, HORZRES), 2);
+}
+
 TEST(Drawing, ExtremeCoordinatesStaySafe) {
   // Far-away coordinates neither overflow nor take long; what lands on the bitmap is drawn.
   MemoryDC m(4, 4);
@@ -373,6 +576,37 @@ TEST(Drawing, ExtremeCoordinatesStaySafe) {
   EXPECT_EQ(IntersectClipRect(m.dc, lo, lo, hi, hi), SIMPLEREGION);  // still covers it all
   EXPECT_EQ(SetPixel(m.dc, hi, hi, 0), CLR_INVALID);
   EXPECT_EQ(StretchBlt(m.dc, lo, lo, hi, hi, m.dc, lo, lo, -hi, lo, SRCCOPY), TRUE);
+  SetViewportOrgEx(m.dc, 0, 0, nullptr);
+  m.Fill(kClear);
+  EXPECT_EQ(Ellipse(m.dc, lo, lo, hi, hi), TRUE);
+  EXPECT_EQ(m.At(0, 0), kWhite);  // the inside of a huge ellipse
+  EXPECT_EQ(RoundRect(m.dc, lo, lo, hi, hi, hi, lo), TRUE);
+  const POINT far[] = {{lo, lo}, {hi, lo}, {hi, hi}};
+  EXPECT_EQ(Polygon(m.dc, far, 3), TRUE);
+  EXPECT_EQ(CreatePolygonRgn(far, 3, WINDING), nullptr);
+  EXPECT_EQ(CreateRoundRectRgn(lo, lo, hi, hi, 5, 5), nullptr);
+  HPEN huge = CreatePen(PS_SOLID, hi, RGB(0, 0, 0));
+  SelectObject(m.dc, huge);
+  EXPECT_EQ(Rectangle(m.dc, lo, lo, hi, hi), TRUE);
+  EXPECT_EQ(m.At(2, 2), kWhite);  // the outline is far away
+  EXPECT_EQ(Rectangle(m.dc, 0, 0, 4, 4), TRUE);
+  EXPECT_EQ(m.At(2, 2), kBlack);  // all outline
+  EXPECT_EQ(Ellipse(m.dc, lo, lo, hi, hi), TRUE);
+  MoveToEx(m.dc, 0, 0, nullptr);
+  EXPECT_EQ(LineTo(m.dc, 3, 3), TRUE);
+  SelectObject(m.dc, GetStockObject(BLACK_PEN));
+  DeleteObject(huge);
+  // A frame of a huge region with a huge width takes a few region steps, not billions.
+  HRGN big = CreateRectRgn(-1000000000, -1000000000, 1000000000, 1000000000);
+  m.Fill(kClear);
+  EXPECT_EQ(FrameRgn(m.dc, big, HBRUSH(GetStockObject(WHITE_BRUSH)), hi, hi), TRUE);
+  EXPECT_EQ(m.At(1, 1), kWhite);
+  m.Fill(kClear);
+  EXPECT_EQ(FrameRgn(m.dc, big, HBRUSH(GetStockObject(WHITE_BRUSH)), 999999999, 1), TRUE);
+  // Only columns -1 and 0 have 999999999 region pixels on both sides.
+  EXPECT_EQ(m.At(0, 1), kClear);
+  EXPECT_EQ(m.At(1, 1), kWhite);
+  DeleteObject(big);
   HRGN rgn = CreateRectRgn(0, 0, 10, 10);
   EXPECT_EQ(OffsetRgn(rgn, hi, 0), NULLREGION);  // squeezed flat at the limit
   DeleteObject(rgn);

@@ -108,9 +108,23 @@ TEST(GdiObjects, DibSectionRowOrderFollowsTheHeightSign) {
     static_cast<uint8_t*>(bits)[0] = 77;
     const Bitmap* p = LookupBitmap(dib);
     EXPECT_EQ(p->Pixel32(0, sign > 0 ? 2 : 0).b, 77);
+    // Drawing at the top lands in the last row in memory of a bottom-up section.
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, dib);
+    SetPixel(dc, 1, 0, RGB(0, 0, 99));
+    const auto* mem = static_cast<const Bgra*>(bits);
+    EXPECT_EQ(mem[sign > 0 ? 2 * 2 + 1 : 1], (Bgra{99, 0, 0, 255}));
+    SelectObject(dc, old);
+    DeleteDC(dc);
     BITMAP bm;
-    GetObject(dib, sizeof bm, &bm);
+    EXPECT_EQ(GetObject(dib, sizeof bm, &bm), int(sizeof bm));
     EXPECT_EQ(bm.bmBits, bits);
+    DIBSECTION ds;
+    EXPECT_EQ(GetObject(dib, 0, nullptr), int(sizeof ds));
+    ASSERT_EQ(GetObject(dib, sizeof ds, &ds), int(sizeof ds));
+    EXPECT_EQ(ds.dsBm.bmBits, bits);
+    EXPECT_EQ(ds.dsBmih.biHeight, 3 * sign);
+    EXPECT_EQ(ds.dsBmih.biBitCount, 32);
     DeleteObject(dib);
   }
   BITMAPINFO bad{};

@@ -12,7 +12,8 @@ struct MemoryDC {
   HDC dc = CreateCompatibleDC(nullptr);
   HBITMAP bitmap;
   HGDIOBJ old;
-  MemoryDC(int w, int h) : bitmap(CreateCompatibleBitmap(nullptr, w, h)), old(SelectObject(dc, bitmap)) {}
+  MemoryDC(int w, int h)
+      : bitmap(CreateCompatibleBitmap(nullptr, w, h)), old(SelectObject(dc, bitmap)) {}
   ~MemoryDC() {
     SelectObject(dc, old);
     DeleteObject(bitmap);

@@ -76,6 +76,20 @@ TEST(Icons, ClassicIconDrawsThroughItsMask) {
   DrawIconEx(m.dc, 0, 0, icon, 0, 0, 0, HBRUSH(GetStockObject(WHITE_BRUSH)), DI_MASK);
   EXPECT_EQ(m.At(1, 0), kWhite);
 
+  // A monochrome icon: the AND mask above the XOR picture in one bitmap.
+  const uint8_t mono[] = {0b01000000, 0, 0b00000000, 0, 0b10000000, 0, 0b00000000, 0};
+  HBITMAP monoBits = CreateBitmap(2, 4, 1, 1, mono);
+  ICONINFO monoInfo{TRUE, 0, 0, monoBits, nullptr};
+  HICON monoIcon = CreateIconIndirect(&monoInfo);
+  ASSERT_NE(monoIcon, nullptr);
+  m.Fill(Bgra{0x0F, 0x0F, 0x0F, 255});
+  DrawIconEx(m.dc, 0, 0, monoIcon, 0, 0, 0, nullptr, DI_NORMAL);
+  EXPECT_EQ(m.At(0, 0), kWhite);                         // opaque, XOR set: white
+  EXPECT_EQ(m.At(1, 0), (Bgra{0x0F, 0x0F, 0x0F, 255}));  // transparent, XOR clear
+  EXPECT_EQ(m.At(0, 1), kBlack);                         // opaque, XOR clear: black
+  DestroyIcon(monoIcon);
+  DeleteObject(monoBits);
+
   // Mismatched sizes and missing masks are refused.
   HBITMAP big = CreateBitmap(3, 3, 1, 32, nullptr);
   ICONINFO bad{TRUE, 0, 0, mask, big};

@@ -25,6 +25,10 @@ TEST(Region, CombineProducesCanonicalBands) {
   // Touching pieces merge, horizontally and vertically, whatever the order they came in.
   const RECT pieces[] = {{5, 0, 10, 5}, {0, 5, 10, 10}, {0, 0, 5, 5}, {0, 10, 10, 10}};
   EXPECT_EQ(Region::FromRects(pieces).Rects(), (Rects{{0, 0, 10, 10}}));
+  // Overlaps spanning several bands, given bottom first.
+  const RECT overlapping[] = {{2, 8, 3, 20}, {5, 5, 15, 8}, {0, 0, 10, 10}};
+  EXPECT_EQ(Region::FromRects(overlapping).Rects(),
+            (Rects{{0, 0, 10, 5}, {0, 5, 15, 8}, {0, 8, 10, 10}, {2, 10, 3, 20}}));
   // A hole and its filling give back the whole.
   const Region hole = a.Subtracted(Region(RECT{3, 3, 6, 6}));
   EXPECT_EQ(hole.Rects().size(), 4u);
@@ -83,6 +87,39 @@ TEST(Region, FromBitmapSkipsKeyPixels) {
   EXPECT_EQ(GetRegionRects(h), (Rects{{1, 0, 3, 2}, {0, 3, 4, 4}}));
   DeleteObject(h);
   EXPECT_TRUE(Region::FromBitmap(Bitmap(0, 0), 0).Empty());
+}
+
+TEST(Region, Shapes) {
+  EXPECT_EQ(Region::Ellipse(RECT{0, 0, 4, 4}).Rects(),
+            (Rects{{1, 0, 3, 1}, {0, 1, 4, 3}, {1, 3, 3, 4}}));
+  // Odd sizes keep their symmetry: a 5x3 ellipse.
+  EXPECT_EQ(Region::Ellipse(RECT{10, 0, 15, 3}).Rects(),
+            (Rects{{11, 0, 14, 1}, {10, 1, 15, 2}, {11, 2, 14, 3}}));
+  EXPECT_EQ(Region::RoundRect(RECT{0, 0, 6, 6}, 4, 4).Rects(),
+            (Rects{{1, 0, 5, 1}, {0, 1, 6, 5}, {1, 5, 5, 6}}));
+  EXPECT_EQ(Region::RoundRect(RECT{0, 0, 6, 6}, 0, 4), Region(RECT{0, 0, 6, 6}));
+  // Only the rows asked for.
+  EXPECT_EQ(Region::Ellipse(RECT{0, 0, 4, 4}, RowRange{1, 2}).Rects(), (Rects{{0, 1, 4, 2}}));
+
+  // Two overlapping squares as one path: ALTERNATE leaves the overlap out, WINDING fills it.
+  const POINT path[] = {{0, 0}, {4, 0}, {4, 4}, {0, 4}, {0, 0},
+                        {2, 2}, {6, 2}, {6, 6}, {2, 6}, {2, 2}};
+  const Region a(RECT{0, 0, 4, 4}), b(RECT{2, 2, 6, 6});
+  EXPECT_EQ(Region::Polygon(path, ALTERNATE), a.Combined(b, RGN_XOR));
+  EXPECT_EQ(Region::Polygon(path, WINDING), a.United(b));
+  // A right triangle: pixels whose centres lie left of the diagonal (a centre on it is out).
+  const POINT tri[] = {{0, 0}, {4, 0}, {0, 4}};
+  EXPECT_EQ(Region::Polygon(tri, ALTERNATE).Rects(),
+            (Rects{{0, 0, 3, 1}, {0, 1, 2, 2}, {0, 2, 1, 3}}));
+
+  HRGN e = CreateEllipticRgn(4, 4, 0, 0);
+  EXPECT_EQ(GetRegionRects(e).size(), 3u);
+  DeleteObject(e);
+  EXPECT_EQ(CreateEllipticRgn(0, 0, 70000, 10), nullptr);
+  EXPECT_EQ(CreatePolygonRgn(tri, 3, 0), nullptr);
+  HRGN p = CreatePolygonRgn(tri, 3, WINDING);
+  EXPECT_EQ(GetRegionRects(p).size(), 3u);
+  DeleteObject(p);
 }
 
 }  // namespace
