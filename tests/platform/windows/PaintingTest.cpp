@@ -240,6 +240,12 @@ TEST_F(PaintingTest, PrintPaintsFrameClientAndChildrenAtTheirOffsets) {
   // The frame: painted in edge colours where the bitmap was black.
   EXPECT_NE(GetPixel(mem, 1, 40), 0u);
   EXPECT_NE(GetPixel(mem, 1, 40), kRed);
+  // Owned windows print at their offset from the owner.
+  HWND owned = TopLevel(Bounds(600, 540, 10, 10), WS_POPUP | WS_VISIBLE, 0, top);
+  colors[owned] = kGreen;
+  SendMessageW(top, WM_PRINT, WPARAM(reinterpret_cast<uintptr_t>(mem)), PRF_CLIENT | PRF_OWNED);
+  EXPECT_EQ(GetPixel(mem, 105, 45), kGreen);
+  EXPECT_EQ(GetPixel(mem, 95, 45), kRed);
   DeleteDC(mem);
   DeleteObject(bmp);
 }
