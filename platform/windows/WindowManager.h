@@ -80,6 +80,8 @@ struct Window {
   ScrollBarState vbar;
   ScrollBarState hbar;
   int menuRows = 0;
+  HICON iconSmall = nullptr;
+  HICON iconBig = nullptr;
   // Top-level windows: the retained surface the backend presents.
   std::unique_ptr<Bitmap> surface;
   // Painting: the update region in window coordinates and what it still asks for.
@@ -201,6 +203,7 @@ class WindowManager final : public BackendSink {
   } lastClick;
 
   int sizeMoveDepth = 0;
+  bool menuKeyAlone = false;  // Alt or F10 went down with no other key since
 
  private:
   WindowManager() = default;
