@@ -206,6 +206,20 @@ void CookMouse(const BackendEvent& ev) {
     }
   }
   bool nonClient = hit != HTCLIENT;
+  if (what == 0 && !wm.capture) {
+    // Each ancestor of a pressed child hears of it, up to a child that asks for silence.
+    HWND cur = target;
+    for (Window* c = wm.Find(cur); c && c->parent && !(c->exStyle & WS_EX_NOPARENTNOTIFY);
+         c = wm.Find(cur)) {
+      HWND parent = c->parent;
+      POINT inParent = p;
+      ScreenToClient(parent, &inParent);
+      SendMessageW(parent, WM_PARENTNOTIFY, MAKEWPARAM(int(clientMsg), 0),
+                   MAKELPARAM(inParent.x, inParent.y));
+      cur = parent;
+    }
+    if (!wm.Find(target)) return;
+  }
   Leave(target, nonClient);
   MouseTracking& tr = wm.tracking;
   if (tr.hover && tr.hwnd == target && what < 0 &&

@@ -45,6 +45,16 @@ TEST_F(InputTest, EachMouseEventHitTestsOnceThenSetsCursorThenDelivers) {
   const Entry* move = LastOf(child, WM_MOUSEMOVE);
   EXPECT_EQ(move->lParam, MAKELPARAM(5, 6));
   EXPECT_EQ(CountOf(top, WM_NCHITTEST), 0u) << "only the window under the mouse is asked";
+
+  // A press tells the parents, in their client coordinates.
+  backend->Press();
+  backend->Release();
+  Pump();
+  const Entry* notify = LastOf(top, WM_PARENTNOTIFY);
+  ASSERT_NE(notify, nullptr);
+  EXPECT_EQ(notify->wParam, WPARAM(WM_LBUTTONDOWN));
+  EXPECT_EQ(notify->lParam, MAKELPARAM(15, 16));
+  EXPECT_EQ(CountOf(top, WM_PARENTNOTIFY), 1u) << "not for the release";
 }
 
 TEST_F(InputTest, NonClientMessagesCarryTheHitCodeUnchanged) {
