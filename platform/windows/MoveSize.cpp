@@ -51,7 +51,6 @@ void RunMoveSizeLoop(HWND hwnd, WPARAM command, LPARAM lParam) {
   POINT start = lParam ? POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)} : wm.cursor;
   RECT startRect = w->rect;
   SetCapture(hwnd);
-  ++wm.sizeMoveDepth;
   SendMessageW(hwnd, WM_ENTERSIZEMOVE, 0, 0);
   MINMAXINFO mmi = QueryMinMaxInfo(hwnd);
   int minW = mmi.ptMinTrackSize.x, minH = mmi.ptMinTrackSize.y;
@@ -88,7 +87,6 @@ void RunMoveSizeLoop(HWND hwnd, WPARAM command, LPARAM lParam) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  --wm.sizeMoveDepth;
   if (wm.capture == hwnd) ReleaseCapture();
   if (wm.Find(hwnd)) SendMessageW(hwnd, WM_EXITSIZEMOVE, 0, 0);
 }

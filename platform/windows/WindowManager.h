@@ -70,7 +70,6 @@ struct Window {
   std::vector<uint8_t> extra;
   std::vector<std::pair<String, void*>> props;
   bool destroying = false;
-  bool created = false;   // WM_NCCREATE answered
   bool sizeMoveSent = false;  // WM_SIZE/WM_MOVE reached the window at least once
   // Placement.
   RECT normalRect;        // the restored bounds (same space as rect)
@@ -202,7 +201,6 @@ class WindowManager final : public BackendSink {
     bool valid = false;
   } lastClick;
 
-  int sizeMoveDepth = 0;
   bool menuKeyAlone = false;  // Alt or F10 went down with no other key since
 
  private:

@@ -449,7 +449,6 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
     return nullptr;
   }
   if (!(w = Wm().Find(hwnd))) return nullptr;
-  w->created = true;
   if (!w->sizeMoveSent) SendSizeAndMove(hwnd);
   if (!(w = Wm().Find(hwnd))) return nullptr;
   if (w->parent && !(w->exStyle & WS_EX_NOPARENTNOTIFY))
