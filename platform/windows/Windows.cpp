@@ -734,7 +734,10 @@ HWND SetParent(HWND hwnd, HWND newParent) {
   } else {
     Wm().TopLevels().insert(Wm().TopLevels().begin(), hwnd);
     if (!wasTop) MakeTopLevelMirror(*w);
-    if ((w->style & WS_VISIBLE) && w->surface) Wm().GetBackend().WindowShown(hwnd, false);
+    if ((w->style & WS_VISIBLE) && w->surface) {
+      Wm().GetBackend().WindowShown(hwnd, false);
+      w->shown = true;
+    }
   }
   SyncZOrder();
   return old;
