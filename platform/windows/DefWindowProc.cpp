@@ -92,9 +92,15 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_GETTEXTLENGTH:
       return LRESULT(w->text.size());
-    case WM_SETICON:
+    case WM_SETICON: {
+      HICON& slot = wParam == 0 ? w->iconSmall : w->iconBig;  // ICON_SMALL = 0, ICON_BIG = 1
+      HICON old = slot;
+      slot = reinterpret_cast<HICON>(lParam);
       RequestNcPaint(hwnd);
-      return 0;
+      return LRESULT(reinterpret_cast<uintptr_t>(old));
+    }
+    case WM_GETICON:
+      return LRESULT(reinterpret_cast<uintptr_t>(wParam == 0 || wParam == 2 ? w->iconSmall : w->iconBig));
     case WM_CLOSE:
       DestroyWindow(hwnd);
       return 0;
@@ -211,9 +217,21 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_SYSKEYDOWN:
+      // Alt pressed and released alone, or F10, asks for the menu bar.
+      if (!(lParam & (1 << 30))) Wm().menuKeyAlone = wParam == VK_MENU || wParam == VK_F10;
       // Alt+F4 closes whatever the frame shows.
       if (wParam == VK_F4 && (lParam & (1 << 29)))
         SendMessageW(RootOf(hwnd), WM_SYSCOMMAND, SC_CLOSE, 0);
+      return 0;
+    case WM_SYSKEYUP:
+    case WM_KEYUP:
+      if ((wParam == VK_MENU || wParam == VK_F10) && Wm().menuKeyAlone) {
+        Wm().menuKeyAlone = false;
+        SendMessageW(RootOf(hwnd), WM_SYSCOMMAND, SC_KEYMENU, 0);
+      }
+      return 0;
+    case WM_KEYDOWN:
+      Wm().menuKeyAlone = false;
       return 0;
     case WM_SYSCHAR:
       if (lParam & (1 << 29))

@@ -100,11 +100,20 @@ bool ContainsPoint(const Window& w, POINT p) {
 
 // The window under a point, as the mouse sees it: the deepest visible, enabled window whose
 // hit test does not answer HTTRANSPARENT. Each window asked gets exactly one WM_NCHITTEST.
-HWND HitSearch(const std::vector<HWND>& list, POINT p, bool topLevel, int* hit) {
+// For the mouse (forMouse), a disabled top-level window under the point stops the search with
+// HTERROR: its clicks are swallowed, not passed to whatever lies below it.
+HWND HitSearch(const std::vector<HWND>& list, POINT p, bool topLevel, int* hit, bool forMouse = false) {
   for (HWND h : std::vector<HWND>(list)) {
     Window* w = Wm().Find(h);
-    if (!w || !(w->style & WS_VISIBLE) || (w->style & WS_DISABLED)) continue;
+    if (!w || !(w->style & WS_VISIBLE)) continue;
     if (topLevel && (w->exStyle & WS_EX_LAYERED) && (w->exStyle & WS_EX_TRANSPARENT)) continue;
+    if (w->style & WS_DISABLED) {
+      if (forMouse && topLevel && ContainsPoint(*w, p)) {
+        *hit = HTERROR;
+        return h;
+      }
+      continue;
+    }
     if (!ContainsPoint(*w, p)) continue;
     POINT c = ClientOrigin(*w);
     RECT client = Bounds(c.x, c.y, w->client.Width(), w->client.Height());
@@ -168,10 +177,18 @@ void CookMouse(const BackendEvent& ev) {
   if (wm.capture && wm.Find(wm.capture)) {
     target = wm.capture;
   } else {
-    target = HitSearch(wm.TopLevels(), p, true, &hit);
+    target = HitSearch(wm.TopLevels(), p, true, &hit, true);
     if (!target) {
       Leave(nullptr, false);
       wm.lastMouseWindow = nullptr;
+      return;
+    }
+    if (hit == HTERROR) {
+      // A disabled window (the owner of a modal dialog): the cursor is asked for, the default of
+      // which beeps on a press, and the message goes nowhere.
+      Leave(nullptr, false);
+      wm.lastMouseWindow = nullptr;
+      SendMessageW(target, WM_SETCURSOR, WPARAM(target), MAKELPARAM(HTERROR, int(clientMsg)));
       return;
     }
     SendMessageW(target, WM_SETCURSOR, WPARAM(target), MAKELPARAM(hit, int(clientMsg)));
@@ -189,6 +206,20 @@ void CookMouse(const BackendEvent& ev) {
     }
   }
   bool nonClient = hit != HTCLIENT;
+  if (what == 0 && !wm.capture) {
+    // Each ancestor of a pressed child hears of it, up to a child that asks for silence.
+    HWND cur = target;
+    for (Window* c = wm.Find(cur); c && c->parent && !(c->exStyle & WS_EX_NOPARENTNOTIFY);
+         c = wm.Find(cur)) {
+      HWND parent = c->parent;
+      POINT inParent = p;
+      ScreenToClient(parent, &inParent);
+      SendMessageW(parent, WM_PARENTNOTIFY, MAKEWPARAM(int(clientMsg), 0),
+                   MAKELPARAM(inParent.x, inParent.y));
+      cur = parent;
+    }
+    if (!wm.Find(target)) return;
+  }
   Leave(target, nonClient);
   MouseTracking& tr = wm.tracking;
   if (tr.hover && tr.hwnd == target && what < 0 &&

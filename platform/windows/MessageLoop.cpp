@@ -272,7 +272,8 @@ void RunOnUiThread(std::function<void()> fn, bool wait) {
     std::lock_guard lock(wm.handOverMutex);
     wm.handOvers.push_back(item);
   }
-  wm.GetBackend().Wake();
+  // Only an installed backend is woken: a worker never creates one.
+  if (wm.HasBackend()) wm.GetBackend().Wake();
   if (wait) {
     std::unique_lock lock(wm.handOverMutex);
     wm.handOverDone.wait(lock, [&] { return item->done; });

@@ -13,12 +13,6 @@ constexpr int kDoubleClickTimeMs = 500;
 bool gAnimation = true;
 HMONITOR const kPrimaryMonitor = reinterpret_cast<HMONITOR>(uintptr_t(0x4D4F4E31));
 
-void SetFace(LOGFONTW& f, const char16_t* face, int height, int weight) {
-  f.lfHeight = height;
-  f.lfWeight = weight;
-  size_t n = std::char_traits<char16_t>::length(face);
-  std::copy(face, face + std::min<size_t>(n, 31), f.lfFaceName);
-}
 
 }  // namespace
 
@@ -87,11 +81,11 @@ BOOL SystemParametersInfoW(UINT action, UINT, void* pv, UINT) {
       m->iSmCaptionHeight = GetSystemMetrics(SM_CYSMCAPTION) - 1;
       m->iMenuWidth = GetSystemMetrics(SM_CXMENUSIZE);
       m->iMenuHeight = GetSystemMetrics(SM_CYMENU) - 1;
-      SetFace(m->lfCaptionFont, u"Tahoma", -11, 700);
-      SetFace(m->lfSmCaptionFont, u"Tahoma", -11, 700);
-      SetFace(m->lfMenuFont, u"Tahoma", -11, 400);
-      SetFace(m->lfStatusFont, u"Tahoma", -11, 400);
-      SetFace(m->lfMessageFont, u"Tahoma", -11, 400);
+      m->lfCaptionFont = MakeLogFont(u"Tahoma", -11, 700);
+      m->lfSmCaptionFont = MakeLogFont(u"Tahoma", -11, 700);
+      m->lfMenuFont = MakeLogFont(u"Tahoma", -11, 400);
+      m->lfStatusFont = MakeLogFont(u"Tahoma", -11, 400);
+      m->lfMessageFont = MakeLogFont(u"Tahoma", -11, 400);
       return TRUE;
     }
     case SPI_GETANIMATION: {

@@ -4,6 +4,7 @@
 
 #include "platform/base/Colors.h"
 #include "platform/base/Geometry.h"
+#include "platform/graphics/Fonts.h"
 #include "platform/windows/Windows.h"
 
 namespace win {
@@ -81,22 +82,6 @@ enum : UINT {
 struct ANIMATIONINFO {
   UINT cbSize = sizeof(ANIMATIONINFO);
   int iMinAnimate = 0;
-};
-struct LOGFONTW {
-  LONG lfHeight = 0;
-  LONG lfWidth = 0;
-  LONG lfEscapement = 0;
-  LONG lfOrientation = 0;
-  LONG lfWeight = 0;
-  BYTE lfItalic = 0;
-  BYTE lfUnderline = 0;
-  BYTE lfStrikeOut = 0;
-  BYTE lfCharSet = 0;
-  BYTE lfOutPrecision = 0;
-  BYTE lfClipPrecision = 0;
-  BYTE lfQuality = 0;
-  BYTE lfPitchAndFamily = 0;
-  char16_t lfFaceName[32] = {};
 };
 struct NONCLIENTMETRICSW {
   UINT cbSize = sizeof(NONCLIENTMETRICSW);

@@ -43,52 +43,72 @@ void RunMoveSizeLoop(HWND hwnd, WPARAM command, LPARAM lParam) {
   bool moving = (command & 0xFFF0) == SC_MOVE;
   int edge = int(command & 0x000F);
   if (moving && (w->style & WS_MAXIMIZE)) return;
-  if (!moving && (edge < WMSZ_LEFT || edge > WMSZ_BOTTOMRIGHT)) return;
-  // The loops follow the mouse; without a pressed button (as of the message that started
-  // them) there is nothing to follow.
-  if (GetKeyState(VK_LBUTTON) >= 0) return;
+  if (!moving && edge > WMSZ_BOTTOMRIGHT) return;
+  // With a pressed button (as of the message that started it) the loop follows the mouse;
+  // started without one (a menu command: SC_MOVE or SC_SIZE with no edge) it follows the arrow
+  // keys, 8 pixels a press, and for sizing the first arrow picks the edge.
+  bool keyboard = GetKeyState(VK_LBUTTON) >= 0;
+  if (!keyboard && !moving && edge < WMSZ_LEFT) return;
+  if (keyboard && !moving && edge != 0) return;
 
   POINT start = lParam ? POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)} : wm.cursor;
   RECT startRect = w->rect;
   SetCapture(hwnd);
-  ++wm.sizeMoveDepth;
   SendMessageW(hwnd, WM_ENTERSIZEMOVE, 0, 0);
   MINMAXINFO mmi = QueryMinMaxInfo(hwnd);
   int minW = mmi.ptMinTrackSize.x, minH = mmi.ptMinTrackSize.y;
   int maxW = std::max(minW, int(mmi.ptMaxTrackSize.x));
   int maxH = std::max(minH, int(mmi.ptMaxTrackSize.y));
 
+  auto apply = [&](int dx, int dy) {
+    RECT r = startRect;
+    if (moving) {
+      OffsetRect(&r, dx, dy);
+      SendMessageW(hwnd, WM_MOVING, 0, LPARAM(&r));
+      SetWindowPos(hwnd, nullptr, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return;
+    }
+    if (MovesLeft(edge)) r.left = std::clamp(startRect.left + dx, r.right - maxW, r.right - minW);
+    if (MovesRight(edge)) r.right = std::clamp(startRect.right + dx, r.left + minW, r.left + maxW);
+    if (MovesTop(edge)) r.top = std::clamp(startRect.top + dy, r.bottom - maxH, r.bottom - minH);
+    if (MovesBottom(edge)) r.bottom = std::clamp(startRect.bottom + dy, r.top + minH, r.top + maxH);
+    SendMessageW(hwnd, WM_SIZING, WPARAM(edge), LPARAM(&r));
+    SetWindowPos(hwnd, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+
+  constexpr int kKeyStep = 8;
+  int keyX = 0, keyY = 0;
   MSG msg;
   while (wm.Find(hwnd) && wm.capture == hwnd && NextLoopMessage(&msg)) {
-    if (msg.message == WM_MOUSEMOVE && msg.hwnd == hwnd) {
-      int dx = msg.pt.x - start.x, dy = msg.pt.y - start.y;
-      RECT r = startRect;
-      if (moving) {
-        OffsetRect(&r, dx, dy);
-        SendMessageW(hwnd, WM_MOVING, 0, LPARAM(&r));
-        SetWindowPos(hwnd, nullptr, r.left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        continue;
-      }
-      if (MovesLeft(edge)) r.left = std::clamp(startRect.left + dx, r.right - maxW, r.right - minW);
-      if (MovesRight(edge)) r.right = std::clamp(startRect.right + dx, r.left + minW, r.left + maxW);
-      if (MovesTop(edge)) r.top = std::clamp(startRect.top + dy, r.bottom - maxH, r.bottom - minH);
-      if (MovesBottom(edge)) r.bottom = std::clamp(startRect.bottom + dy, r.top + minH, r.top + maxH);
-      SendMessageW(hwnd, WM_SIZING, WPARAM(edge), LPARAM(&r));
-      SetWindowPos(hwnd, nullptr, r.left, r.top, r.Width(), r.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!keyboard && msg.message == WM_MOUSEMOVE && msg.hwnd == hwnd) {
+      apply(msg.pt.x - start.x, msg.pt.y - start.y);
       continue;
     }
-    if (msg.message == WM_LBUTTONUP) break;
+    if (!keyboard && msg.message == WM_LBUTTONUP) break;
+    if (keyboard && (msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONUP)) break;
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) {
       SetWindowPos(hwnd, nullptr, startRect.left, startRect.top, startRect.Width(),
                    startRect.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
       break;
+    }
+    if (keyboard && msg.message == WM_KEYDOWN && msg.wParam == VK_RETURN) break;
+    if (keyboard && msg.message == WM_KEYDOWN &&
+        (msg.wParam == VK_LEFT || msg.wParam == VK_RIGHT || msg.wParam == VK_UP || msg.wParam == VK_DOWN)) {
+      if (!moving && edge == 0)
+        edge = msg.wParam == VK_LEFT ? WMSZ_LEFT : msg.wParam == VK_RIGHT ? WMSZ_RIGHT
+               : msg.wParam == VK_UP ? WMSZ_TOP : WMSZ_BOTTOM;
+      if (msg.wParam == VK_LEFT) keyX -= kKeyStep;
+      if (msg.wParam == VK_RIGHT) keyX += kKeyStep;
+      if (msg.wParam == VK_UP) keyY -= kKeyStep;
+      if (msg.wParam == VK_DOWN) keyY += kKeyStep;
+      apply(keyX, keyY);
+      continue;
     }
     if (IsMouseMessage(msg.message) || msg.message == WM_KEYDOWN || msg.message == WM_KEYUP)
       continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
-  --wm.sizeMoveDepth;
   if (wm.capture == hwnd) ReleaseCapture();
   if (wm.Find(hwnd)) SendMessageW(hwnd, WM_EXITSIZEMOVE, 0, 0);
 }

@@ -5,6 +5,7 @@
 
 #include "platform/graphics/DeviceContext.h"
 #include "platform/graphics/Drawing.h"
+#include "platform/graphics/Text.h"
 #include "platform/windows/Metrics.h"
 #include "platform/windows/NonClient.h"
 #include "platform/windows/WindowManager.h"
@@ -259,6 +260,34 @@ void PaintButton(HDC dc, RECT r, int hit) {
   DeleteObject(pen);
 }
 
+HFONT CaptionFont(bool small) {
+  static HFONT fonts[2] = {};
+  HFONT& f = fonts[small ? 1 : 0];
+  if (!f) {
+    NONCLIENTMETRICSW ncm;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+    f = CreateFontIndirectW(small ? &ncm.lfSmCaptionFont : &ncm.lfCaptionFont);
+  }
+  return f;
+}
+
+void PaintCaptionText(HDC dc, const Window& w, const NcGeometry& g) {
+  if (w.text.empty()) return;
+  RECT r = g.caption;
+  r.left = (IsRectEmpty(&g.sysMenu) ? r.left : g.sysMenu.right) + 2;
+  for (const RECT* b : {&g.minButton, &g.helpButton, &g.closeButton})
+    if (!IsRectEmpty(b)) {
+      r.right = std::min(r.right, b->left - 2);
+    }
+  if (r.right <= r.left) return;
+  HGDIOBJ old = SelectObject(dc, CaptionFont((w.exStyle & WS_EX_TOOLWINDOW) != 0));
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(w.ncActive ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
+  DrawTextW(dc, w.text.c_str(), int(w.text.size()), &r,
+            DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX | DT_LEFT);
+  SelectObject(dc, old);
+}
+
 // The plain default frame, into a DC whose logical (0, 0) is the window's top-left corner.
 void PaintFrameInto(HDC dc, Window& w) {
   NcGeometry g = ComputeNcGeometry(w, w.rect.Width(), w.rect.Height(), true);
@@ -275,6 +304,7 @@ void PaintFrameInto(HDC dc, Window& w) {
   }
   if (!IsRectEmpty(&g.caption)) {
     Fill(dc, g.caption, w.ncActive ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
+    PaintCaptionText(dc, w, g);
     PaintButton(dc, g.closeButton, HTCLOSE);
     PaintButton(dc, g.maxButton, HTMAXBUTTON);
     PaintButton(dc, g.minButton, HTMINBUTTON);

@@ -70,7 +70,6 @@ struct Window {
   std::vector<uint8_t> extra;
   std::vector<std::pair<String, void*>> props;
   bool destroying = false;
-  bool created = false;   // WM_NCCREATE answered
   bool sizeMoveSent = false;  // WM_SIZE/WM_MOVE reached the window at least once
   // Placement.
   RECT normalRect;        // the restored bounds (same space as rect)
@@ -80,6 +79,8 @@ struct Window {
   ScrollBarState vbar;
   ScrollBarState hbar;
   int menuRows = 0;
+  HICON iconSmall = nullptr;
+  HICON iconBig = nullptr;
   // Top-level windows: the retained surface the backend presents.
   std::unique_ptr<Bitmap> surface;
   // Painting: the update region in window coordinates and what it still asks for.
@@ -200,7 +201,7 @@ class WindowManager final : public BackendSink {
     bool valid = false;
   } lastClick;
 
-  int sizeMoveDepth = 0;
+  bool menuKeyAlone = false;  // Alt or F10 went down with no other key since
 
  private:
   WindowManager() = default;

@@ -449,7 +449,6 @@ HWND CreateWindowExW(DWORD exStyle, const char16_t* className, const char16_t* w
     return nullptr;
   }
   if (!(w = Wm().Find(hwnd))) return nullptr;
-  w->created = true;
   if (!w->sizeMoveSent) SendSizeAndMove(hwnd);
   if (!(w = Wm().Find(hwnd))) return nullptr;
   if (w->parent && !(w->exStyle & WS_EX_NOPARENTNOTIFY))
@@ -735,7 +734,10 @@ HWND SetParent(HWND hwnd, HWND newParent) {
   } else {
     Wm().TopLevels().insert(Wm().TopLevels().begin(), hwnd);
     if (!wasTop) MakeTopLevelMirror(*w);
-    if ((w->style & WS_VISIBLE) && w->surface) Wm().GetBackend().WindowShown(hwnd, false);
+    if ((w->style & WS_VISIBLE) && w->surface) {
+      Wm().GetBackend().WindowShown(hwnd, false);
+      w->shown = true;
+    }
   }
   SyncZOrder();
   return old;

@@ -45,6 +45,16 @@ TEST_F(InputTest, EachMouseEventHitTestsOnceThenSetsCursorThenDelivers) {
   const Entry* move = LastOf(child, WM_MOUSEMOVE);
   EXPECT_EQ(move->lParam, MAKELPARAM(5, 6));
   EXPECT_EQ(CountOf(top, WM_NCHITTEST), 0u) << "only the window under the mouse is asked";
+
+  // A press tells the parents, in their client coordinates.
+  backend->Press();
+  backend->Release();
+  Pump();
+  const Entry* notify = LastOf(top, WM_PARENTNOTIFY);
+  ASSERT_NE(notify, nullptr);
+  EXPECT_EQ(notify->wParam, WPARAM(WM_LBUTTONDOWN));
+  EXPECT_EQ(notify->lParam, MAKELPARAM(15, 16));
+  EXPECT_EQ(CountOf(top, WM_PARENTNOTIFY), 1u) << "not for the release";
 }
 
 TEST_F(InputTest, NonClientMessagesCarryTheHitCodeUnchanged) {
@@ -384,6 +394,43 @@ TEST_F(InputTest, ClassCursorsAndSizingCursorsReachTheBackend) {
   GetCursorPos(&p);
   EXPECT_EQ(p, (POINT{7, 8}));
   EXPECT_EQ(backend->CursorPos(), (POINT{7, 8}));
+}
+
+TEST_F(InputTest, ADisabledOwnerSwallowsClicksAndBeeps) {
+  HWND dialog = TopLevel(Bounds(600, 100, 100, 100), WS_POPUP | WS_CAPTION | WS_VISIBLE, 0, top);
+  EnableWindow(top, FALSE);
+  Pump();
+  Log().clear();
+  int beeps = backend->BeepCount();
+  backend->Click(ClientPoint(child, 5, 5));
+  Pump();
+  EXPECT_EQ(CountOf(child, WM_LBUTTONDOWN), 0u);
+  EXPECT_EQ(CountOf(top, WM_LBUTTONDOWN), 0u);
+  EXPECT_EQ(CountOf(child, WM_NCHITTEST), 0u);
+  EXPECT_EQ(LastOf(top, WM_SETCURSOR)->lParam, MAKELPARAM(HTERROR, WM_LBUTTONUP));
+  EXPECT_EQ(backend->BeepCount(), beeps + 1) << "one beep for the press";
+  EXPECT_EQ(GetActiveWindow(), dialog);
+  EXPECT_EQ(WindowFromPoint(ClientPoint(child, 5, 5)), nullptr) << "skipped as disabled";
+}
+
+TEST_F(InputTest, AltAloneAsksForTheMenuBarAndIconsAreKept) {
+  SetFocus(child);
+  backend->Key(VK_MENU);
+  Pump();
+  const Entry* menu = LastOf(top, WM_SYSCOMMAND);
+  ASSERT_NE(menu, nullptr);
+  EXPECT_EQ(menu->wParam, WPARAM(SC_KEYMENU));
+  EXPECT_EQ(menu->lParam, 0);
+  Log().clear();
+  backend->KeyDown(VK_MENU);
+  backend->Key('X', u"x");
+  backend->KeyUp(VK_MENU);
+  Pump();
+  EXPECT_EQ(LastOf(top, WM_SYSCOMMAND)->lParam, LPARAM('x')) << "Alt+X: a menu accelerator, no bar";
+  HICON icon = reinterpret_cast<HICON>(uintptr_t(0x1234));
+  EXPECT_EQ(SendMessageW(top, WM_SETICON, 1, LPARAM(reinterpret_cast<uintptr_t>(icon))), 0);
+  EXPECT_EQ(SendMessageW(top, WM_GETICON, 1, 0), LRESULT(reinterpret_cast<uintptr_t>(icon)));
+  EXPECT_EQ(SendMessageW(top, WM_GETICON, 0, 0), 0);
 }
 
 TEST_F(InputTest, MovingAWindowUnderAStillCursorSynthesizesAMove) {

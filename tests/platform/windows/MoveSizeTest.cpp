@@ -127,6 +127,29 @@ TEST_F(MoveSizeTest, EscapeRestoresTheStartAndAGripInAChildSizesTheTopLevel) {
   EXPECT_EQ(WindowRect(), Bounds(100, 100, 330, 220));
 }
 
+TEST_F(MoveSizeTest, MenuCommandsMoveAndSizeWithTheArrowKeys) {
+  SetFocus(top);
+  backend->Script([&] {
+    backend->Key(VK_RIGHT);
+    backend->Key(VK_RIGHT);
+    backend->Key(VK_UP);
+  });
+  backend->Script([&] { backend->Key(VK_RETURN); });
+  SendMessageW(top, WM_SYSCOMMAND, SC_MOVE, 0);
+  EXPECT_EQ(WindowRect(), Bounds(116, 92, 300, 200));
+  // Sizing: the first arrow picks the edge.
+  backend->Script([&] {
+    backend->Key(VK_DOWN);
+    backend->Key(VK_DOWN);
+    backend->Key(VK_UP);
+  });
+  backend->Script([&] { backend->Key(VK_RETURN); });
+  SendMessageW(top, WM_SYSCOMMAND, SC_SIZE, 0);
+  EXPECT_EQ(WindowRect(), Bounds(116, 92, 300, 208));
+  EXPECT_EQ(CountOf(top, WM_EXITSIZEMOVE), 2u);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
 TEST_F(MoveSizeTest, TitleButtonsActOnlyWhenReleasedOverThemselves) {
   RECT r = WindowRect();
   POINT max{r.right - 40, r.top + 12};

@@ -174,7 +174,7 @@ TEST_F(PaintingTest, ClearedVisibleBitKeepsTheScreenAndStopsPainting) {
 TEST_F(PaintingTest, FramesArePaintedOnlyThroughWmNcPaintAndNcActivate) {
   HWND top = TopLevel(Bounds(0, 0, 200, 100), WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   Pump();
-  EXPECT_EQ(SurfacePixel(top, 50, 10), GetSysColor(COLOR_ACTIVECAPTION));
+  EXPECT_EQ(SurfacePixel(top, 124, 6), GetSysColor(COLOR_ACTIVECAPTION));
   Log().clear();
   SetWindowTextW(top, u"changed");
   // The text change asked for WM_NCPAINT through the procedure chain.
@@ -191,11 +191,26 @@ TEST_F(PaintingTest, FramesArePaintedOnlyThroughWmNcPaintAndNcActivate) {
     return std::nullopt;
   };
   RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
-  EXPECT_EQ(SurfacePixel(top, 50, 10), kGreen);
+  EXPECT_EQ(SurfacePixel(top, 124, 6), kGreen);
   Answers() = nullptr;
+  // The caption text: pixels other than the caption colour between the system menu and the
+  // buttons, none without text.
+  auto inked = [&] {
+    int n = 0;
+    for (int y = 6; y < 24; ++y)
+      for (int x = 30; x < 120; ++x)
+        if (SurfacePixel(top, x, y) != GetSysColor(COLOR_ACTIVECAPTION)) ++n;
+    return n;
+  };
+  SetWindowTextW(top, u"");
+  RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+  EXPECT_EQ(inked(), 0);
+  SetWindowTextW(top, u"Quillet");
+  RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+  EXPECT_GT(inked(), 20);
   HWND other = TopLevel(Bounds(300, 0, 100, 100), WS_OVERLAPPEDWINDOW | WS_VISIBLE);
   Pump();
-  EXPECT_EQ(SurfacePixel(top, 50, 10), GetSysColor(COLOR_INACTIVECAPTION))
+  EXPECT_EQ(SurfacePixel(top, 124, 6), GetSysColor(COLOR_INACTIVECAPTION))
       << "the default WM_NCACTIVATE repaints the caption";
   (void)other;
 }
@@ -225,6 +240,12 @@ TEST_F(PaintingTest, PrintPaintsFrameClientAndChildrenAtTheirOffsets) {
   // The frame: painted in edge colours where the bitmap was black.
   EXPECT_NE(GetPixel(mem, 1, 40), 0u);
   EXPECT_NE(GetPixel(mem, 1, 40), kRed);
+  // Owned windows print at their offset from the owner.
+  HWND owned = TopLevel(Bounds(600, 540, 10, 10), WS_POPUP | WS_VISIBLE, 0, top);
+  colors[owned] = kGreen;
+  SendMessageW(top, WM_PRINT, WPARAM(reinterpret_cast<uintptr_t>(mem)), PRF_CLIENT | PRF_OWNED);
+  EXPECT_EQ(GetPixel(mem, 105, 45), kGreen);
+  EXPECT_EQ(GetPixel(mem, 95, 45), kRed);
   DeleteDC(mem);
   DeleteObject(bmp);
 }
