@@ -742,3 +742,70 @@ void BlurMask8(win::Bitmap* bitmap, int radius) {
     Convolve(tapRows.data(), w.data(), taps, bitmap->Row(y), width);
   }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Glow text
+
+namespace {
+
+// The text in black on white with its contour shifts, as 8-bit grey levels.
+Bitmap GlowMask(win::HFONT font, StringView text, int width, int height, int margin,
+                const win::RECT& rect, int contourFlags, win::UINT textFormat) {
+  Bitmap picture(width, height);
+  std::memset(picture.Bits(), 0xFF, picture.SizeInBytes());
+  const win::HDC dc = win::CreateDCForSurface(&picture, {0, 0}, {win::Rect(0, 0, width, height)});
+  if (dc) {
+    const win::HGDIOBJ oldFont = font ? win::SelectObject(dc, font) : nullptr;
+    win::SetTextColor(dc, 0x000000);
+    win::SetBkMode(dc, win::TRANSPARENT);
+    const win::RECT textRect = win::Bounds(margin, margin, rect.Width(), rect.Height());
+    const struct { int bit, dx, dy; } shifts[] = {
+        {gcLeft, -1, 0}, {gcTop, 0, -1}, {gcRight, 1, 0}, {gcBottom, 0, 1}};
+    auto draw = [&](int dx, int dy) {
+      win::RECT r = textRect;
+      win::OffsetRect(&r, dx, dy);
+      win::DrawTextW(dc, text.data(), int(text.size()), &r, textFormat);
+    };
+    for (const auto& shift : shifts)
+      if (contourFlags & shift.bit) draw(shift.dx, shift.dy);
+    draw(0, 0);
+    if (oldFont) win::SelectObject(dc, oldFont);
+    win::DeleteDC(dc);
+  }
+  return picture.ConvertedTo(PixelFormat::Gray8);
+}
+
+}  // namespace
+
+void DrawGlowText(win::Bitmap* dst, win::HFONT font, StringView text, win::RECT rect,
+                  std::unique_ptr<win::Bitmap>& maskCache, TColor glowColour, int glowSize,
+                  int contourFlags, win::UINT textFormat) {
+  if (!Is32(dst) || rect.Width() <= 0 || rect.Height() <= 0) return;
+  const int margin = std::max(glowSize, 0) + 4;
+  const int width = rect.Width() + 2 * margin, height = rect.Height() + 2 * margin;
+  if (!maskCache || maskCache->Width() != width || maskCache->Height() != height ||
+      maskCache->Format() != PixelFormat::Gray8) {
+    auto mask = std::make_unique<Bitmap>(
+        GlowMask(font, text, width, height, margin, rect, contourFlags, textFormat));
+    BlurMask8(mask.get(), glowSize);
+    maskCache = std::move(mask);
+  }
+  const uint32_t k = ResolvedPixel(glowColour);
+  const int ox = rect.left - margin, oy = rect.top - margin;
+  for (int j = std::max(0, -oy); j < height && oy + j < dst->Height(); ++j) {
+    const uint8_t* m = maskCache->Row(j);
+    uint32_t* d = Row32(dst, oy + j);
+    for (int i = std::max(0, -ox); i < width && ox + i < dst->Width(); ++i) {
+      const int mv = m[i];
+      if (mv == 255) continue;
+      const uint32_t px = d[ox + i];
+      uint32_t out = 0;
+      for (int c = 0; c < 3; ++c) {
+        const int kc = int(Channel(k, c));
+        out |= uint32_t(kc + mv * (int(Channel(px, c)) - kc) / 255) << (8 * c);
+      }
+      const uint32_t a = px >> 24;
+      d[ox + i] = out | ((a + (255 - mv) * (255 - a) / 255) << 24);
+    }
+  }
+}

@@ -4,10 +4,14 @@
 // the SIMD paths give the same bytes as the plain loops.
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "platform/base/Colors.h"
 #include "platform/base/Geometry.h"
+#include "platform/base/Strings.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Text.h"
 #include "skin/render/sGraphUtils.h"
 
 // The instruction set the pixel loops use. It starts at the best the processor offers; tests
@@ -93,3 +97,14 @@ void PaintDisabledLook(win::Bitmap* bitmap, int disabledKind, TColor parentColou
 void BlurMask8(win::Bitmap* bitmap, int radius);
 // The kernel BlurMask8 uses: 2j + 1 integer weights (empty for radius <= 0).
 std::vector<uint32_t> BlurKernel8(int radius);
+
+// Contour bits of DrawGlowText: the text is also drawn shifted left, up, right and down.
+enum : int { gcLeft = 1, gcTop = 2, gcRight = 4, gcBottom = 8 };
+// A blurred halo of a text drawn with textFormat (DrawTextW flags) and font into rect of dst.
+// The mask covers rect inflated by glowSize + 4; it is kept in maskCache and drawn and blurred
+// again only when it is missing or its size differs, so the caller drops the cache when the
+// text or the font changes. Every mask byte m below 255 tints the pixel under it towards the
+// glow colour k: c' = k + m*(c - k) div 255, A' = A + (255 - m)*(255 - A) div 255.
+void DrawGlowText(win::Bitmap* dst, win::HFONT font, StringView text, win::RECT rect,
+                  std::unique_ptr<win::Bitmap>& maskCache, TColor glowColour, int glowSize,
+                  int contourFlags, win::UINT textFormat);

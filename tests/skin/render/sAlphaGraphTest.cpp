@@ -467,4 +467,58 @@ TEST(BlurMask8, MatchesTheReferenceAndLeavesOthersAlone) {
   EXPECT_TRUE(SamePixels(c, colour));
 }
 
+TEST(DrawGlowText, TintsThroughACachedMask) {
+  // A cached mask of the right size is used as it is: here one dark pixel, one half-tone pixel
+  // and white elsewhere. The working rectangle is rect inflated by glowSize + 4 = 6.
+  const win::RECT rect{2, 3, 6, 5};  // 4 x 2 -> mask 16 x 14 at (-4, -3)
+  auto cache = std::make_unique<Bitmap>(16, 14, PixelFormat::Gray8);
+  std::memset(cache->Bits(), 255, cache->SizeInBytes());
+  cache->Row(3)[4] = 0;    // over dst (0, 0)
+  cache->Row(4)[5] = 128;  // over dst (1, 1)
+  cache->Row(0)[0] = 0;    // outside the destination
+  const Bitmap* kept = cache.get();
+  Bitmap dst = Filled(8, 8, 0x40C86432);
+  DrawGlowText(&dst, nullptr, u"ignored", rect, cache, clWhite, 2, 15, win::DT_CENTER);
+  EXPECT_EQ(cache.get(), kept);
+  EXPECT_EQ(Get(dst, 0, 0), 0xFFFFFFFFu);
+  // c' = 255 + 128 * (c - 255) div 255 (towards zero), A' = 64 + 127 * 191 div 255 = 159.
+  EXPECT_EQ(Get(dst, 1, 1), 0x9FE4B299u);
+  EXPECT_EQ(Get(dst, 2, 2), 0x40C86432u);
+}
+
+TEST(DrawGlowText, BuildsABlurredMaskOfTheText) {
+  const win::HFONT font = win::CreateFontW(-16, 0, 0, 0, win::FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Sans");
+  std::unique_ptr<Bitmap> cache;
+  Bitmap dst = Filled(80, 40, 0xFF000000);
+  const win::RECT rect{10, 10, 70, 30};
+  DrawGlowText(&dst, font, u"Glow", rect, cache, clWhite, 3, 0,
+               win::DT_CENTER | win::DT_VCENTER | win::DT_SINGLELINE);
+  ASSERT_TRUE(cache);
+  EXPECT_EQ(cache->Format(), PixelFormat::Gray8);
+  EXPECT_EQ(cache->Width(), 60 + 14);
+  EXPECT_EQ(cache->Height(), 20 + 14);
+  // The mask is dark under the text, white at its border, with soft steps between.
+  int darkest = 255, levels = 0;
+  std::vector<bool> seen(256);
+  for (int y = 0; y < cache->Height(); ++y)
+    for (int x = 0; x < cache->Width(); ++x) {
+      const uint8_t m = cache->Row(y)[x];
+      darkest = std::min<int>(darkest, m);
+      if (!seen[m]) ++levels;
+      seen[m] = true;
+    }
+  EXPECT_LT(darkest, 160);
+  EXPECT_GT(levels, 20);
+  EXPECT_EQ(cache->Row(0)[0], 255);
+  // The destination glows under the text's centre and stays black far from it.
+  EXPECT_GT(Ch(Get(dst, 40, 20), 1), 60);
+  EXPECT_EQ(Get(dst, 1, 1), 0xFF000000u);
+  // Another size rebuilds the mask.
+  const Bitmap* first = cache.get();
+  DrawGlowText(&dst, font, u"Glow", {10, 10, 60, 30}, cache, clWhite, 3, 0, win::DT_CENTER);
+  EXPECT_NE(cache.get(), first);
+  EXPECT_EQ(cache->Width(), 50 + 14);
+  win::DeleteObject(font);
+}
+
 }  // namespace
