@@ -492,6 +492,42 @@ void CopyWithParentBg(win::Bitmap* dst, const win::Bitmap* src, int x, bool useP
   }
 }
 
+void CopyThroughKeyMask(win::Bitmap* dst, const win::Bitmap* src, win::RECT dstRect,
+                        const win::Bitmap* selector, win::POINT selectorOrigin,
+                        win::POINT srcPoint) {
+  if (!Is32(dst) || !Is32(src)) return;
+  if (!selector) {
+    selector = dst;
+    selectorOrigin = {dstRect.left, dstRect.top};
+  }
+  if (!Is32(selector)) return;
+  int w = std::min(dstRect.Width(), src->Width() - srcPoint.x);
+  int h = std::min(dstRect.Height(), src->Height() - srcPoint.y);
+  // Offsets below zero on any side are cut from all three together.
+  int i0 = std::max({0, -dstRect.left, -srcPoint.x, -selectorOrigin.x});
+  int j0 = std::max({0, -dstRect.top, -srcPoint.y, -selectorOrigin.y});
+  w = std::min({w, dst->Width() - dstRect.left, selector->Width() - selectorOrigin.x});
+  h = std::min({h, dst->Height() - dstRect.top, selector->Height() - selectorOrigin.y});
+  for (int j = j0; j < h; ++j) {
+    const uint32_t* s = Row32(src, srcPoint.y + j) + srcPoint.x;
+    const uint32_t* m = Row32(selector, selectorOrigin.y + j) + selectorOrigin.x;
+    uint32_t* d = Row32(dst, dstRect.top + j) + dstRect.left;
+    for (int i = i0; i < w; ++i)
+      if ((m[i] & 0x00FFFFFF) == kKeyPixel) d[i] = s[i];
+  }
+}
+
+win::POINT KeyMaskCornerOrigin(int corner, win::RECT r, int frameWidth, int frameHeight, int wr,
+                               int wb) {
+  const int right = r.left + frameWidth - wr, bottom = r.top + frameHeight - wb;
+  switch (corner) {
+    case 14: return {right, r.top};
+    case 16: return {r.left, bottom};
+    case 17: return {right, bottom};
+    default: return {r.left, r.top};
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Mask blends
 

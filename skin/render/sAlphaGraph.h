@@ -62,6 +62,18 @@ void CopyRectExceptKey(win::Bitmap* dst, const win::Bitmap* src, int x, int y, T
 void CopyWithParentBg(win::Bitmap* dst, const win::Bitmap* src, int x, bool useParentBg,
                       const TCacheInfo& cacheInfo, TColor key, win::RECT srcRect, int y);
 
+// Copies src(srcPoint + (i, j)) to dst(dstRect.TopLeft + (i, j)) wherever the selector pixel
+// is magenta in its low 24 bits (alpha ignored). The selector is dst itself when selector is
+// null, else the selector bitmap from selectorOrigin; the size is the smaller of dstRect and
+// what src holds from srcPoint, cut to every bitmap involved.
+void CopyThroughKeyMask(win::Bitmap* dst, const win::Bitmap* src, win::RECT dstRect,
+                        const win::Bitmap* selector, win::POINT selectorOrigin,
+                        win::POINT srcPoint);
+// Where a corner piece of a skin image starts: corner 13 top-left, 14 top-right, 16
+// bottom-left, 17 bottom-right (any other value: top-left); r is the image's rectangle.
+win::POINT KeyMaskCornerOrigin(int corner, win::RECT r, int frameWidth, int frameHeight, int wr,
+                               int wb);
+
 // Mask blend of a skin picture whose mask lies (maskR height div 2) rows below the picture;
 // maskR is the skin image's rectangle. d' = ((d - s)*m + s*256) >> 8 per channel.
 void CopyMaskedRect(win::RECT dstRect, win::RECT srcRect, win::Bitmap* dst, win::RECT maskR,

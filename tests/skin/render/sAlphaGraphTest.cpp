@@ -238,6 +238,31 @@ TEST(CopyWithParentBg, ThreeCasesAndOutsideParents) {
   EXPECT_EQ(Get(self, 2, 0), b | kOpaque);
 }
 
+TEST(CopyThroughKeyMask, CopiesWhereTheSelectorIsMagenta) {
+  const Bitmap src = Random(5, 5, 21);
+  // Selector: the destination itself; magenta with any alpha selects.
+  Bitmap dst = Filled(4, 4, 0x11111111);
+  Put(dst, 1, 1, 0x00FF00FF);
+  Put(dst, 2, 1, 0x80FF00FF);
+  Put(dst, 3, 1, 0x00FF00FE);
+  CopyThroughKeyMask(&dst, &src, {1, 1, 4, 4}, nullptr, {}, {2, 3});
+  EXPECT_EQ(Get(dst, 1, 1), Get(src, 2, 3));
+  EXPECT_EQ(Get(dst, 2, 1), Get(src, 3, 3));
+  EXPECT_EQ(Get(dst, 3, 1), 0x00FF00FEu);
+  // A corner piece of another bitmap as selector, partly left of the destination.
+  Bitmap piece = Filled(6, 6, 0xFFFF00FF);
+  Bitmap out = Filled(4, 4, 7);
+  CopyThroughKeyMask(&out, &src, {-1, 0, 2, 2}, &piece, {3, 4}, {0, 0});
+  EXPECT_EQ(Get(out, 0, 0), Get(src, 1, 0));
+  EXPECT_EQ(Get(out, 0, 1), Get(src, 1, 1));
+  EXPECT_EQ(Get(out, 1, 1), Get(src, 2, 1));
+  EXPECT_EQ(Get(out, 2, 0), 7u);
+  EXPECT_EQ(KeyMaskCornerOrigin(17, {10, 20, 40, 60}, 30, 20, 4, 5), (win::POINT{36, 35}));
+  EXPECT_EQ(KeyMaskCornerOrigin(14, {10, 20, 40, 60}, 30, 20, 4, 5), (win::POINT{36, 20}));
+  EXPECT_EQ(KeyMaskCornerOrigin(16, {10, 20, 40, 60}, 30, 20, 4, 5), (win::POINT{10, 35}));
+  EXPECT_EQ(KeyMaskCornerOrigin(99, {10, 20, 40, 60}, 30, 20, 4, 5), (win::POINT{10, 20}));
+}
+
 TEST(CopyMaskedRect, MaskBlendAndKeyPixels) {
   // Picture in row 0, its mask one row lower (half of the image rectangle's height).
   Bitmap src(2, 2);
