@@ -125,23 +125,24 @@ void BlendBytesSse2(uint8_t* d, const uint8_t* s, size_t n, uint32_t alpha) {
   BlendBytesScalar(d + i, s + i, n - i, alpha);
 }
 
-// The same with 32 bytes at a time.
+// With AVX2 the two products come from one multiply-add of interleaved bytes: with the data
+// biased to signed (x - 128), A*(d - 128) + (255 - A)*(s - 128) lies in -32640..32385, so no
+// saturation, and adding back 128*255 + 127 gives the exact sum as an unsigned 16-bit value.
 __attribute__((target("avx2"))) void BlendBytesAvx2(uint8_t* d, const uint8_t* s, size_t n,
                                                      uint32_t alpha) {
-  const __m256i low = _mm256_set1_epi16(0x00FF), high = _mm256_set1_epi16(short(0xFF00));
-  const __m256i wa = _mm256_set1_epi16(short(alpha)), wb = _mm256_set1_epi16(short(255 - alpha));
-  const __m256i half = _mm256_set1_epi16(127);
+  const __m256i bias = _mm256_set1_epi8(char(0x80));
+  const __m256i weights = _mm256_set1_epi16(short(alpha | ((255 - alpha) << 8)));
+  const __m256i offset = _mm256_set1_epi16(short(128 * 255 + 127));
   size_t i = 0;
   for (; i + 32 <= n; i += 32) {
-    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
-    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-    __m256i even = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(dv, low), wa),
-                                    _mm256_mullo_epi16(_mm256_and_si256(sv, low), wb));
-    __m256i odd = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_srli_epi16(dv, 8), wa),
-                                   _mm256_mullo_epi16(_mm256_srli_epi16(sv, 8), wb));
-    even = _mm256_srli_epi16(_mm256_add_epi16(even, half), 8);
-    odd = _mm256_and_si256(_mm256_add_epi16(odd, half), high);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_or_si256(even, odd));
+    const __m256i dv = _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i)), bias);
+    const __m256i sv = _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)), bias);
+    // Unpacking and packing both work within 128-bit lanes, so the byte order comes back.
+    __m256i lo = _mm256_maddubs_epi16(weights, _mm256_unpacklo_epi8(dv, sv));
+    __m256i hi = _mm256_maddubs_epi16(weights, _mm256_unpackhi_epi8(dv, sv));
+    lo = _mm256_srli_epi16(_mm256_add_epi16(lo, offset), 8);
+    hi = _mm256_srli_epi16(_mm256_add_epi16(hi, offset), 8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_packus_epi16(lo, hi));
   }
   BlendBytesSse2(d + i, s + i, n - i, alpha);
 }
