@@ -62,6 +62,24 @@ TEST(BlendBitmapsRect, MatchesTheFormulaOnRandomPixels) {
   }
 }
 
+TEST(BlendBitmapsRect, EveryByteAndWeight) {
+  // All 65536 pairs of destination and source bytes, for every weight.
+  Bitmap src(128, 128), start(128, 128);
+  for (int i = 0; i < 65536; ++i) {
+    start.Row(i / 512)[i % 512] = uint8_t(i);
+    src.Row(i / 512)[i % 512] = uint8_t(i >> 8);
+  }
+  for (int alpha = 0; alpha < 256; ++alpha) {
+    Bitmap expected(128, 128);
+    for (int i = 0; i < 65536; ++i) expected.Row(i / 512)[i % 512] = RefBlendByte(i & 255, i >> 8, alpha);
+    ForEachSimdLevel([&](const std::string& level) {
+      Bitmap dst = start;
+      BlendBitmapsWhole(&dst, &src, uint8_t(alpha));
+      ASSERT_TRUE(SamePixels(dst, expected)) << level << " alpha " << alpha;
+    });
+  }
+}
+
 TEST(BlendBitmapsRect, WeightsAddUpTo255) {
   // Alpha 255 keeps the destination as (255d + 127) >> 8: d - 1 from d = 128 up.
   Bitmap dst(64, 2), src = Filled(64, 2, 0xFFFFFFFF);
