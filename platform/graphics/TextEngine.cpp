@@ -202,6 +202,12 @@ struct TextFont::Impl {
   double xScale = 1.0;
   double angle = 0.0;  // radians, counter-clockwise on screen
   mutable std::array<GObjectPtr<PangoLayout>, 2> layouts;
+  struct LayoutKey {
+    bool valid = false;
+    String text;
+    std::vector<std::pair<int, int>> underlines;
+  };
+  mutable std::array<LayoutKey, 2> lastText;
 
   PangoLayout* Prepare(StringView text, bool rightToLeft, const TextPaint* paint) const {
     auto& slot = layouts[rightToLeft ? 1 : 0];
@@ -212,14 +218,21 @@ struct TextFont::Impl {
       pango_layout_set_auto_dir(slot.get(), FALSE);
     }
     PangoLayout* layout = slot.get();
+    // Measuring a line and then drawing it is the common pattern: keep the shaped layout when
+    // nothing changed.
+    LayoutKey& cached = lastText[rightToLeft ? 1 : 0];
+    const std::vector<std::pair<int, int>> noUnderlines;
+    const auto& underlines = paint ? paint->FUnderlines : noUnderlines;
+    if (cached.valid && cached.text == text && cached.underlines == underlines) return layout;
+    cached.valid = false;
     const std::string utf8 = StringToUtf8(text);
     pango_layout_set_text(layout, utf8.data(), int(utf8.size()));
     PangoAttrList* attrs = pango_attr_list_new();
     if (logFont.lfUnderline) pango_attr_list_insert(attrs, pango_attr_underline_new(PANGO_UNDERLINE_SINGLE));
     if (logFont.lfStrikeOut) pango_attr_list_insert(attrs, pango_attr_strikethrough_new(TRUE));
-    if (paint && !paint->FUnderlines.empty()) {
+    if (!underlines.empty()) {
       const std::vector<int> offsets = Utf8Offsets(text);
-      for (auto [first, last] : paint->FUnderlines) {
+      for (auto [first, last] : underlines) {
         first = std::clamp(first, 0, int(text.size()));
         last = std::clamp(last, first, int(text.size()));
         PangoAttribute* a = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
@@ -230,6 +243,9 @@ struct TextFont::Impl {
     }
     pango_layout_set_attributes(layout, attrs);
     pango_attr_list_unref(attrs);
+    cached.text.assign(text);
+    cached.underlines = underlines;
+    cached.valid = true;
     return layout;
   }
 
