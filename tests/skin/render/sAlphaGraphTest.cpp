@@ -129,6 +129,24 @@ TEST(BlendBitmapsRect, OverlappingInPlaceFollowsTheRowOrder) {
   });
 }
 
+TEST(BlendBitmapsRect, BottomUpScanLines) {
+  // A bottom-up bitmap has a negative scan-line distance; the result is the same picture.
+  const Bitmap src = Random(19, 6, 31), start = Random(19, 6, 32);
+  Bitmap flippedSrc(19, 6, PixelFormat::Bgra32, win::RowOrder::BottomUp);
+  Bitmap flippedDst(19, 6, PixelFormat::Bgra32, win::RowOrder::BottomUp);
+  for (int y = 0; y < 6; ++y) {
+    std::memcpy(flippedSrc.Row(y), src.Row(y), 19 * 4);
+    std::memcpy(flippedDst.Row(y), start.Row(y), 19 * 4);
+  }
+  TacFastSum32 sum;
+  ASSERT_TRUE(sum.Attach(&flippedSrc, &flippedDst));
+  EXPECT_EQ(sum.FDeltaSrc, -flippedSrc.Stride());
+  Bitmap dst = start;
+  BlendBitmapAt(&dst, &src, 77, {2, 1}, {1, 0, 15, 4});
+  BlendBitmapAt(&flippedDst, &flippedSrc, 77, {2, 1}, {1, 0, 15, 4});
+  for (int y = 0; y < 6; ++y) EXPECT_EQ(std::memcmp(dst.Row(y), flippedDst.Row(y), 19 * 4), 0) << y;
+}
+
 TEST(BlendBitmapAt, ClipsBothSidesTogether) {
   Bitmap src(4, 4);
   for (int y = 0; y < 4; ++y)
