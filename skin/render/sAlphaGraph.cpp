@@ -76,8 +76,8 @@ void BlendBytesScalar(uint8_t* d, const uint8_t* s, size_t n, uint32_t alpha) {
   for (size_t i = 0; i < n; ++i) d[i] = uint8_t((d[i] * alpha + s[i] * inv + 127) >> 8);
 }
 
-// d' = (s*a + d*(256 - a)) >> 8 for the colour channels, A' = A + a*(255 - A) div 255; with
-// skipKeys, pixels whose source is kKeyPixel are left alone.
+// d' = (s*a + d*(256 - a)) >> 8 for the colour channels (the same as ((s - d)*a + d*256) >> 8,
+// never negative since a <= 255), A' = A + a*(255 - A) div 255.
 uint32_t DrawAlphaPixel(uint32_t d, uint32_t s) {
   const uint32_t a = s >> 24;
   uint32_t out = 0;
@@ -87,6 +87,7 @@ uint32_t DrawAlphaPixel(uint32_t d, uint32_t s) {
   return out | ((da + a * (255 - da) / 255) << 24);
 }
 
+// With skipKeys, pixels whose source is kKeyPixel are left alone.
 void DrawAlphaRowScalar(uint32_t* d, const uint32_t* s, int n, bool skipKeys) {
   for (int i = 0; i < n; ++i)
     if (!skipKeys || s[i] != kKeyPixel) d[i] = DrawAlphaPixel(d[i], s[i]);
@@ -536,6 +537,7 @@ void CopyMaskedRect(win::RECT dstRect, win::RECT srcRect, win::Bitmap* dst, win:
                     bool useParentBg, const TCacheInfo& ci, const win::Bitmap* src) {
   if (!Is32(dst) || !Is32(src)) return;
   const int maskOffset = (maskR.bottom - maskR.top) / 2;
+  if (maskOffset < 0) return;
   TCopyArea a;
   // The mask rows must lie inside the source as well.
   if (!ClipCopy(dstRect, srcRect, dst->Width(), dst->Height(), src->Width(),
@@ -581,6 +583,7 @@ void DrawMaskedImage(win::Bitmap* dst, win::POINT point, win::RECT srcRect,
     return;
   }
   const int frameHeight = (maskR.bottom - maskR.top) / (maskType + 1);
+  if (frameHeight < 0) return;
   TCopyArea a;
   if (!ClipCopy(win::Bounds(point.x, point.y, srcRect.Width(), srcRect.Height()), srcRect,
                 dst->Width(), dst->Height(), src->Width(), src->Height() - frameHeight, a))
