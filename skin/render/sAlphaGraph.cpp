@@ -129,21 +129,45 @@ void BlendBytesSse2(uint8_t* d, const uint8_t* s, size_t n, uint32_t alpha) {
 // With AVX2 the two products come from one multiply-add of interleaved bytes: with the data
 // biased to signed (x - 128), A*(d - 128) + (255 - A)*(s - 128) lies in -32640..32385, so no
 // saturation, and adding back 128*255 + 127 gives the exact sum as an unsigned 16-bit value.
+__attribute__((target("avx2"))) inline __m256i BlendBytes32(__m256i dv, __m256i sv,
+                                                             __m256i weights) {
+  const __m256i bias = _mm256_set1_epi8(char(0x80));
+  const __m256i offset = _mm256_set1_epi16(short(128 * 255 + 127));
+  dv = _mm256_xor_si256(dv, bias);
+  sv = _mm256_xor_si256(sv, bias);
+  // Unpacking and packing both work within 128-bit lanes, so the byte order comes back.
+  __m256i lo = _mm256_maddubs_epi16(weights, _mm256_unpacklo_epi8(dv, sv));
+  __m256i hi = _mm256_maddubs_epi16(weights, _mm256_unpackhi_epi8(dv, sv));
+  lo = _mm256_srli_epi16(_mm256_add_epi16(lo, offset), 8);
+  hi = _mm256_srli_epi16(_mm256_add_epi16(hi, offset), 8);
+  return _mm256_packus_epi16(lo, hi);
+}
+
+// One cache line of each picture per step, fetched well ahead: the blend streams three
+// pictures at once, more than the hardware prefetchers keep up with on their own.
 __attribute__((target("avx2"))) void BlendBytesAvx2(uint8_t* d, const uint8_t* s, size_t n,
                                                      uint32_t alpha) {
-  const __m256i bias = _mm256_set1_epi8(char(0x80));
   const __m256i weights = _mm256_set1_epi16(short(alpha | ((255 - alpha) << 8)));
-  const __m256i offset = _mm256_set1_epi16(short(128 * 255 + 127));
+  // Addresses past the end are only hints: prefetching never faults.
+  constexpr uintptr_t kAhead = 2048;
+  const uintptr_t sa = reinterpret_cast<uintptr_t>(s) + kAhead;
+  const uintptr_t da = reinterpret_cast<uintptr_t>(d) + kAhead;
   size_t i = 0;
+  for (; i + 64 <= n; i += 64) {
+    _mm_prefetch(reinterpret_cast<const char*>(sa + i), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(da + i), _MM_HINT_T0);
+    auto* dp = reinterpret_cast<__m256i*>(d + i);
+    auto* sp = reinterpret_cast<const __m256i*>(s + i);
+    const __m256i r0 = BlendBytes32(_mm256_loadu_si256(dp), _mm256_loadu_si256(sp), weights);
+    const __m256i r1 = BlendBytes32(_mm256_loadu_si256(dp + 1), _mm256_loadu_si256(sp + 1), weights);
+    _mm256_storeu_si256(dp, r0);
+    _mm256_storeu_si256(dp + 1, r1);
+  }
   for (; i + 32 <= n; i += 32) {
-    const __m256i dv = _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i)), bias);
-    const __m256i sv = _mm256_xor_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)), bias);
-    // Unpacking and packing both work within 128-bit lanes, so the byte order comes back.
-    __m256i lo = _mm256_maddubs_epi16(weights, _mm256_unpacklo_epi8(dv, sv));
-    __m256i hi = _mm256_maddubs_epi16(weights, _mm256_unpackhi_epi8(dv, sv));
-    lo = _mm256_srli_epi16(_mm256_add_epi16(lo, offset), 8);
-    hi = _mm256_srli_epi16(_mm256_add_epi16(hi, offset), 8);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_packus_epi16(lo, hi));
+    auto* dp = reinterpret_cast<__m256i*>(d + i);
+    _mm256_storeu_si256(dp, BlendBytes32(_mm256_loadu_si256(dp),
+                                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)),
+                                         weights));
   }
   BlendBytesSse2(d + i, s + i, n - i, alpha);
 }
