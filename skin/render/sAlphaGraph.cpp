@@ -429,7 +429,8 @@ void BlendOverKey(win::Bitmap* dst, int dstX, int dstY, TColor key, double facto
       uint32_t out = d[x] & kAlphaMask;
       for (int c = 0; c < 3; ++c) {
         const double sc = Channel(s[sx], c), dc = Channel(d[x], c);
-        out |= uint32_t(ClampByte(std::lrint(sc - (sc - dc) * factor))) << (8 * c);
+        const double v = std::clamp(sc - (sc - dc) * factor, -1.0, 256.0);
+        out |= uint32_t(ClampByte(std::lrint(v))) << (8 * c);
       }
       d[x] = out;
     }

@@ -16,8 +16,9 @@ constexpr uint32_t kAlphaMask = 0xFF000000u;
 
 uint8_t ClampByte(long v) { return static_cast<uint8_t>(std::clamp<long>(v, 0, 255)); }
 
-// Round to nearest, ties to even (the current rounding mode is never changed here).
-long RoundEven(double v) { return std::lrint(v); }
+// Round to nearest, ties to even (the current rounding mode is never changed here). Values
+// far outside any channel range are first held to one that lrint can represent.
+long RoundEven(double v) { return std::lrint(std::clamp(v, -1e9, 1e9)); }
 
 uint32_t SwapRedBlue(uint32_t v) {
   return (v & 0xFF00FF00u) | ((v & 0xFF) << 16) | ((v >> 16) & 0xFF);
@@ -165,7 +166,7 @@ TColor BlendColors(TColor c1, TColor c2, double f) {
   uint32_t out = a & kAlphaMask;
   for (int shift = 0; shift < 24; shift += 8) {
     const long double v = lf * ((a >> shift) & 0xFF) + (1.0L - lf) * ((b >> shift) & 0xFF);
-    out |= uint32_t(ClampByte(std::lrint(v))) << shift;
+    out |= uint32_t(ClampByte(std::lrint(std::clamp(v, -1e9L, 1e9L)))) << shift;
   }
   return static_cast<TColor>(out);
 }

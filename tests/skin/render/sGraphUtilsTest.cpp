@@ -103,6 +103,7 @@ TEST(ColourArithmetic, ChangeSaturation) {
   EXPECT_EQ(ChangeSaturation(c, 50), TColor(win::RGB(242, 92, 17)));
   EXPECT_EQ(ChangeSaturation(c, 200), TColor(win::RGB(255, 67, 0)));    // clamped
   EXPECT_EQ(ChangeSaturation(c, -100), TColor(win::RGB(117, 117, 117)));  // washed out
+  EXPECT_EQ(ChangeSaturation(c, 2147483647), TColor(win::RGB(255, 0, 0)));
   EXPECT_EQ(ChangeSaturation(0x05000000 | c, 50) >> 24, 0x05);
 }
 
