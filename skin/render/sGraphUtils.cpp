@@ -635,11 +635,12 @@ void StretchResample(const win::Bitmap* src, win::Bitmap* dst, int newWidth, int
     const uint8_t* s = work.Row(y);
     uint8_t* d = across.Row(y);
     for (int x = 0; x < newWidth; ++x) {
-      for (int ch = 0; ch < bpp; ++ch) {
-        long sum = 0;
-        for (const TContribution& k : cx[x]) sum += long(k.Weight) * s[k.Index * bpp + ch];
-        d[x * bpp + ch] = ResampleChannel(sum);
+      long sum[4] = {0, 0, 0, 0};
+      for (const TContribution& k : cx[x]) {
+        const uint8_t* p = s + k.Index * bpp;
+        for (int ch = 0; ch < bpp; ++ch) sum[ch] += long(k.Weight) * p[ch];
       }
+      for (int ch = 0; ch < bpp; ++ch) d[x * bpp + ch] = ResampleChannel(sum[ch]);
     }
   }
 
