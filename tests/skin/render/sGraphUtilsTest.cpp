@@ -391,6 +391,10 @@ TEST(StretchResample, ClampsOvershootAndStaysInsideTinySources) {
   StretchResample(&step, &out, 16, rfMitchell, 2);
   ASSERT_EQ(out.Format(), PixelFormat::Bgra32);
   for (int x = 1; x < 16; ++x) EXPECT_GE(Ch(Get(out, x, 0), 1), Ch(Get(out, x - 1, 0), 1)) << x;
+  for (int x = 0; x < 16; ++x) {  // alpha is resampled like the colours
+    const uint32_t px = Get(out, x, 1);
+    EXPECT_EQ(px, 0x01010101u * Ch(px, 0)) << x;
+  }
   EXPECT_EQ(Ch(Get(out, 0, 0), 1), 0);
   EXPECT_EQ(Ch(Get(out, 15, 0), 1), 255);
   // A 2 x 2 source under the widest filter mirrors past both edges.
