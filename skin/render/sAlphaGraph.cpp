@@ -105,14 +105,25 @@ void ConvolveScalar(const uint8_t* const* taps, const uint32_t* w, int nTaps, ui
 
 #ifdef QUILLET_X86
 
+// The byte blend streams three pictures at once, more than the hardware prefetchers keep up
+// with on their own, so both inputs are fetched this far ahead. Addresses past the end are
+// only hints: prefetching never faults.
+constexpr uintptr_t kPrefetchAhead = 2048;
+
 // Even and odd bytes are taken apart with masks and shifts instead of unpacking, which keeps
 // the shuffle unit free: the odd results land in the high byte of each word where they belong.
 void BlendBytesSse2(uint8_t* d, const uint8_t* s, size_t n, uint32_t alpha) {
   const __m128i low = _mm_set1_epi16(0x00FF), high = _mm_set1_epi16(short(0xFF00));
   const __m128i wa = _mm_set1_epi16(short(alpha)), wb = _mm_set1_epi16(short(255 - alpha));
   const __m128i half = _mm_set1_epi16(127);
+  const uintptr_t sa = reinterpret_cast<uintptr_t>(s) + kPrefetchAhead;
+  const uintptr_t da = reinterpret_cast<uintptr_t>(d) + kPrefetchAhead;
   size_t i = 0;
   for (; i + 16 <= n; i += 16) {
+    if ((i & 63) == 0) {
+      _mm_prefetch(reinterpret_cast<const char*>(sa + i), _MM_HINT_T0);
+      _mm_prefetch(reinterpret_cast<const char*>(da + i), _MM_HINT_T0);
+    }
     const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
     const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
     __m128i even = _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(dv, low), wa),
@@ -143,15 +154,12 @@ __attribute__((target("avx2"))) inline __m256i BlendBytes32(__m256i dv, __m256i 
   return _mm256_packus_epi16(lo, hi);
 }
 
-// One cache line of each picture per step, fetched well ahead: the blend streams three
-// pictures at once, more than the hardware prefetchers keep up with on their own.
+// One cache line of each picture per step.
 __attribute__((target("avx2"))) void BlendBytesAvx2(uint8_t* d, const uint8_t* s, size_t n,
                                                      uint32_t alpha) {
   const __m256i weights = _mm256_set1_epi16(short(alpha | ((255 - alpha) << 8)));
-  // Addresses past the end are only hints: prefetching never faults.
-  constexpr uintptr_t kAhead = 2048;
-  const uintptr_t sa = reinterpret_cast<uintptr_t>(s) + kAhead;
-  const uintptr_t da = reinterpret_cast<uintptr_t>(d) + kAhead;
+  const uintptr_t sa = reinterpret_cast<uintptr_t>(s) + kPrefetchAhead;
+  const uintptr_t da = reinterpret_cast<uintptr_t>(d) + kPrefetchAhead;
   size_t i = 0;
   for (; i + 64 <= n; i += 64) {
     _mm_prefetch(reinterpret_cast<const char*>(sa + i), _MM_HINT_T0);
