@@ -114,6 +114,8 @@ TEST(ColourArithmetic, ShiftHue) {
       {clRed, -120, clBlue},  // negative shifts are normalised into 0..359
       {clLime, -480, clRed},
       {win::RGB(200, 100, 50), 60, win::RGB(150, 200, 50)},
+      {clFuchsia, 30, win::RGB(255, 0, 128)},  // hue 330, last sector; 127.5 -> 128
+      {win::RGB(5, 0, 5), 30, win::RGB(5, 0, 2)},  // 2.5 -> 2
       {clGray, 77, clGray},
       {clBlack, 10, clBlack},
       {0x7F0000FF, 120, 0x7F00FF00},  // high byte kept
