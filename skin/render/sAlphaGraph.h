@@ -59,6 +59,10 @@ void BlendOverKey(win::Bitmap* dst, int dstX, int dstY, TColor key, double facto
 void CopyExceptKey(win::Bitmap* dst, const win::Bitmap* src, int x, TColor key, int y);
 void CopyRectExceptKey(win::Bitmap* dst, const win::Bitmap* src, int x, int y, TColor key,
                        win::RECT srcRect);
+// srcRect is inclusive. With useParentBg and a ready parent bitmap key pixels take the parent's
+// pixels (left alone when the parent is dst itself) and every written pixel is opaque; ready
+// without useParentBg copies the other pixels as they are; without a ready parent key pixels
+// take the opaque fill colour (left alone when there is none).
 void CopyWithParentBg(win::Bitmap* dst, const win::Bitmap* src, int x, bool useParentBg,
                       const TCacheInfo& cacheInfo, TColor key, win::RECT srcRect, int y);
 
