@@ -18,13 +18,21 @@ using win::RECT;
 
 constexpr uint32_t kAlphaMask = 0xFF000000u;
 
-bool Is32(const Bitmap* b) { return b && b->Format() == PixelFormat::Bgra32 && !b->Empty(); }
-uint32_t* Row32(Bitmap* b, int y) { return reinterpret_cast<uint32_t*>(b->Row(y)); }
+bool Is32(const Bitmap* b) {
+  return b && b->Format() == PixelFormat::Bgra32 && !b->Empty();
+}
+uint32_t* Row32(Bitmap* b, int y) {
+  return reinterpret_cast<uint32_t*>(b->Row(y));
+}
 const uint32_t* Row32(const Bitmap* b, int y) {
   return reinterpret_cast<const uint32_t*>(b->Row(y));
 }
-uint8_t ClampByte(long v) { return static_cast<uint8_t>(std::clamp<long>(v, 0, 255)); }
-uint32_t Channel(uint32_t px, int c) { return (px >> (8 * c)) & 0xFF; }
+uint8_t ClampByte(long v) {
+  return static_cast<uint8_t>(std::clamp<long>(v, 0, 255));
+}
+uint32_t Channel(uint32_t px, int c) {
+  return (px >> (8 * c)) & 0xFF;
+}
 
 // The parent's pixel under destination position (x, y); false when it lies outside the parent.
 bool ParentPixel(const TCacheInfo& ci, int x, int y, uint32_t& out) {
@@ -44,12 +52,32 @@ struct TCopyArea {
 // clipped on both sides together.
 bool ClipCopy(const RECT& dstRect, const RECT& srcRect, int dstW, int dstH, int srcW, int srcH,
               TCopyArea& a) {
-  a = {dstRect.left, dstRect.top, srcRect.left, srcRect.top,
-       std::min(dstRect.Width(), srcRect.Width()), std::min(dstRect.Height(), srcRect.Height())};
-  if (a.dx < 0) { a.sx -= a.dx; a.w += a.dx; a.dx = 0; }
-  if (a.sx < 0) { a.dx -= a.sx; a.w += a.sx; a.sx = 0; }
-  if (a.dy < 0) { a.sy -= a.dy; a.h += a.dy; a.dy = 0; }
-  if (a.sy < 0) { a.dy -= a.sy; a.h += a.sy; a.sy = 0; }
+  a = {dstRect.left,
+       dstRect.top,
+       srcRect.left,
+       srcRect.top,
+       std::min(dstRect.Width(), srcRect.Width()),
+       std::min(dstRect.Height(), srcRect.Height())};
+  if (a.dx < 0) {
+    a.sx -= a.dx;
+    a.w += a.dx;
+    a.dx = 0;
+  }
+  if (a.sx < 0) {
+    a.dx -= a.sx;
+    a.w += a.sx;
+    a.sx = 0;
+  }
+  if (a.dy < 0) {
+    a.sy -= a.dy;
+    a.h += a.dy;
+    a.dy = 0;
+  }
+  if (a.sy < 0) {
+    a.dy -= a.sy;
+    a.h += a.sy;
+    a.sy = 0;
+  }
   a.w = std::min({a.w, dstW - a.dx, srcW - a.sx});
   a.h = std::min({a.h, dstH - a.dy, srcH - a.sy});
   return a.w > 0 && a.h > 0;
@@ -58,8 +86,14 @@ bool ClipCopy(const RECT& dstRect, const RECT& srcRect, int dstW, int dstH, int 
 // An inclusive source rectangle cut to the source; the destination position moves with a cut
 // left or top edge, so every source pixel keeps its place relative to the rectangle's origin.
 bool CutInclusive(RECT& r, int& x, int& y, int srcW, int srcH) {
-  if (r.left < 0) { x -= r.left; r.left = 0; }
-  if (r.top < 0) { y -= r.top; r.top = 0; }
+  if (r.left < 0) {
+    x -= r.left;
+    r.left = 0;
+  }
+  if (r.top < 0) {
+    y -= r.top;
+    r.top = 0;
+  }
   r.right = std::min(r.right, srcW - 1);
   r.bottom = std::min(r.bottom, srcH - 1);
   return r.left <= r.right && r.top <= r.bottom;
@@ -94,8 +128,8 @@ void DrawAlphaRowScalar(uint32_t* d, const uint32_t* s, int n, bool skipKeys) {
 }
 
 // out[i] = (sum over k of w[k]*taps[k][i]) >> 16.
-void ConvolveScalar(const uint8_t* const* taps, const uint32_t* w, int nTaps, uint8_t* out,
-                    int n, int from) {
+void ConvolveScalar(const uint8_t* const* taps, const uint32_t* w, int nTaps, uint8_t* out, int n,
+                    int from) {
   for (int i = from; i < n; ++i) {
     uint32_t sum = 0;
     for (int k = 0; k < nTaps; ++k) sum += w[k] * taps[k][i];
@@ -141,7 +175,7 @@ void BlendBytesSse2(uint8_t* d, const uint8_t* s, size_t n, uint32_t alpha) {
 // biased to signed (x - 128), A*(d - 128) + (255 - A)*(s - 128) lies in -32640..32385, so no
 // saturation, and adding back 128*255 + 127 gives the exact sum as an unsigned 16-bit value.
 __attribute__((target("avx2"))) inline __m256i BlendBytes32(__m256i dv, __m256i sv,
-                                                             __m256i weights) {
+                                                            __m256i weights) {
   const __m256i bias = _mm256_set1_epi8(char(0x80));
   const __m256i offset = _mm256_set1_epi16(short(128 * 255 + 127));
   dv = _mm256_xor_si256(dv, bias);
@@ -156,7 +190,7 @@ __attribute__((target("avx2"))) inline __m256i BlendBytes32(__m256i dv, __m256i 
 
 // One cache line of each picture per step.
 __attribute__((target("avx2"))) void BlendBytesAvx2(uint8_t* d, const uint8_t* s, size_t n,
-                                                     uint32_t alpha) {
+                                                    uint32_t alpha) {
   const __m256i weights = _mm256_set1_epi16(short(alpha | ((255 - alpha) << 8)));
   const uintptr_t sa = reinterpret_cast<uintptr_t>(s) + kPrefetchAhead;
   const uintptr_t da = reinterpret_cast<uintptr_t>(d) + kPrefetchAhead;
@@ -167,15 +201,16 @@ __attribute__((target("avx2"))) void BlendBytesAvx2(uint8_t* d, const uint8_t* s
     auto* dp = reinterpret_cast<__m256i*>(d + i);
     auto* sp = reinterpret_cast<const __m256i*>(s + i);
     const __m256i r0 = BlendBytes32(_mm256_loadu_si256(dp), _mm256_loadu_si256(sp), weights);
-    const __m256i r1 = BlendBytes32(_mm256_loadu_si256(dp + 1), _mm256_loadu_si256(sp + 1), weights);
+    const __m256i r1 =
+        BlendBytes32(_mm256_loadu_si256(dp + 1), _mm256_loadu_si256(sp + 1), weights);
     _mm256_storeu_si256(dp, r0);
     _mm256_storeu_si256(dp + 1, r1);
   }
   for (; i + 32 <= n; i += 32) {
     auto* dp = reinterpret_cast<__m256i*>(d + i);
-    _mm256_storeu_si256(dp, BlendBytes32(_mm256_loadu_si256(dp),
-                                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)),
-                                         weights));
+    _mm256_storeu_si256(
+        dp, BlendBytes32(_mm256_loadu_si256(dp),
+                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)), weights));
   }
   BlendBytesSse2(d + i, s + i, n - i, alpha);
 }
@@ -217,20 +252,20 @@ __attribute__((target("avx2"))) inline __m256i DrawAlphaWords256(__m256i dw, __m
   const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(sw, 0xFF), 0xFF);
   const __m256i c256 = _mm256_set1_epi16(256), c255 = _mm256_set1_epi16(255);
   const __m256i one = _mm256_set1_epi16(1);
-  const __m256i colour = _mm256_srli_epi16(
-      _mm256_add_epi16(_mm256_mullo_epi16(sw, a), _mm256_mullo_epi16(dw, _mm256_sub_epi16(c256, a))),
-      8);
+  const __m256i colour =
+      _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(sw, a),
+                                         _mm256_mullo_epi16(dw, _mm256_sub_epi16(c256, a))),
+                        8);
   const __m256i x = _mm256_mullo_epi16(a, _mm256_sub_epi16(c255, dw));
-  const __m256i div = _mm256_srli_epi16(
-      _mm256_add_epi16(_mm256_add_epi16(x, one), _mm256_srli_epi16(x, 8)), 8);
+  const __m256i div =
+      _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(x, one), _mm256_srli_epi16(x, 8)), 8);
   const __m256i alpha = _mm256_add_epi16(dw, div);
-  const __m256i alphaWords =
-      _mm256_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0);
+  const __m256i alphaWords = _mm256_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0);
   return _mm256_blendv_epi8(colour, alpha, alphaWords);
 }
 
 __attribute__((target("avx2"))) void DrawAlphaRowAvx2(uint32_t* d, const uint32_t* s, int n,
-                                                       bool skipKeys) {
+                                                      bool skipKeys) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i key = _mm256_set1_epi32(int(kKeyPixel));
   int i = 0;
@@ -256,8 +291,8 @@ void ConvolveSse2(const uint8_t* const* taps, const uint32_t* w, int nTaps, uint
   for (; i + 8 <= n; i += 8) {
     __m128i acc0 = zero, acc1 = zero;
     for (int k = 0; k < nTaps; ++k) {
-      const __m128i v = _mm_unpacklo_epi8(
-          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[k] + i)), zero);
+      const __m128i v =
+          _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[k] + i)), zero);
       const __m128i wk = _mm_set1_epi16(short(w[k]));
       const __m128i lo = _mm_mullo_epi16(v, wk), hi = _mm_mulhi_epu16(v, wk);
       acc0 = _mm_add_epi32(acc0, _mm_unpacklo_epi16(lo, hi));
@@ -270,16 +305,16 @@ void ConvolveSse2(const uint8_t* const* taps, const uint32_t* w, int nTaps, uint
 }
 
 __attribute__((target("avx2"))) void ConvolveAvx2(const uint8_t* const* taps, const uint32_t* w,
-                                                   int nTaps, uint8_t* out, int n) {
+                                                  int nTaps, uint8_t* out, int n) {
   int i = 0;
   for (; i + 16 <= n; i += 16) {
     __m256i acc0 = _mm256_setzero_si256(), acc1 = _mm256_setzero_si256();
     for (int k = 0; k < nTaps; ++k) {
       const __m256i wk = _mm256_set1_epi32(int(w[k]));
-      const __m256i v0 = _mm256_cvtepu8_epi32(
-          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[k] + i)));
-      const __m256i v1 = _mm256_cvtepu8_epi32(
-          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[k] + i + 8)));
+      const __m256i v0 =
+          _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[k] + i)));
+      const __m256i v1 =
+          _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[k] + i + 8)));
       acc0 = _mm256_add_epi32(acc0, _mm256_mullo_epi32(v0, wk));
       acc1 = _mm256_add_epi32(acc1, _mm256_mullo_epi32(v1, wk));
     }
@@ -330,9 +365,13 @@ TacSimdLevel BestSimdLevel() {
 #endif
 }
 
-TacSimdLevel SimdLevel() { return gSimdLevel; }
+TacSimdLevel SimdLevel() {
+  return gSimdLevel;
+}
 
-void SetSimdLevel(TacSimdLevel level) { gSimdLevel = std::min(level, BestSimdLevel()); }
+void SetSimdLevel(TacSimdLevel level) {
+  gSimdLevel = std::min(level, BestSimdLevel());
+}
 
 // ---------------------------------------------------------------------------------------------
 // Two-bitmap blends
@@ -363,8 +402,8 @@ void TacFastSum32::BlendBitmapsRect() {
   const int y2 = std::min({DstY2, FBmpDst->Height(), FBmpSrc->Height() - oy});
   if (x1 >= x2 || y1 >= y2) return;
   const size_t bytes = 4 * static_cast<size_t>(x2 - x1);
-  const bool overlapping = FBmpSrc == FBmpDst && x1 + ox < x2 && x2 + ox > x1 &&
-                           y1 + oy < y2 && y2 + oy > y1;
+  const bool overlapping =
+      FBmpSrc == FBmpDst && x1 + ox < x2 && x2 + ox > x1 && y1 + oy < y2 && y2 + oy > y1;
   for (int y = y2 - 1; y >= y1; --y) {
     uint8_t* d = FStartDst + y * FDeltaDst + 4 * x1;
     const uint8_t* s = FStartSrc + (y + oy) * FDeltaSrc + 4 * (x1 + ox);
@@ -394,12 +433,24 @@ void BlendBitmapAt(win::Bitmap* dst, const win::Bitmap* src, uint8_t alpha, win:
   TacFastSum32 sum;
   if (!sum.Attach(src, dst)) return;
   auto clipPoint = [&] {
-    if (point.x < 0) { srcRect.left -= point.x; point.x = 0; }
-    if (point.y < 0) { srcRect.top -= point.y; point.y = 0; }
+    if (point.x < 0) {
+      srcRect.left -= point.x;
+      point.x = 0;
+    }
+    if (point.y < 0) {
+      srcRect.top -= point.y;
+      point.y = 0;
+    }
   };
   clipPoint();
-  if (srcRect.left < 0) { point.x -= srcRect.left; srcRect.left = 0; }
-  if (srcRect.top < 0) { point.y -= srcRect.top; srcRect.top = 0; }
+  if (srcRect.left < 0) {
+    point.x -= srcRect.left;
+    srcRect.left = 0;
+  }
+  if (srcRect.top < 0) {
+    point.y -= srcRect.top;
+    srcRect.top = 0;
+  }
   clipPoint();
   if (srcRect.left >= srcRect.right || srcRect.top >= srcRect.bottom) return;
   if (point.x >= dst->Width() || point.y >= dst->Height()) return;
@@ -556,10 +607,14 @@ win::POINT KeyMaskCornerOrigin(int corner, win::RECT r, int frameWidth, int fram
                                int wb) {
   const int right = r.left + frameWidth - wr, bottom = r.top + frameHeight - wb;
   switch (corner) {
-    case 14: return {right, r.top};
-    case 16: return {r.left, bottom};
-    case 17: return {right, bottom};
-    default: return {r.left, r.top};
+    case 14:
+      return {right, r.top};
+    case 16:
+      return {r.left, bottom};
+    case 17:
+      return {right, bottom};
+    default:
+      return {r.left, r.top};
   }
 }
 
@@ -606,8 +661,8 @@ void CopyMaskedRect(win::RECT dstRect, win::RECT srcRect, win::Bitmap* dst, win:
   }
 }
 
-void DrawMaskedImage(win::Bitmap* dst, win::POINT point, win::RECT srcRect,
-                     const win::Bitmap* src, win::RECT maskR, int maskType, int mode) {
+void DrawMaskedImage(win::Bitmap* dst, win::POINT point, win::RECT srcRect, const win::Bitmap* src,
+                     win::RECT maskR, int maskType, int mode) {
   if (!Is32(dst) || !Is32(src)) return;
   if (maskType <= 0) {
     if (srcRect.Width() <= 0 || srcRect.Height() <= 0) return;
@@ -745,8 +800,8 @@ void PaintDisabledLook(win::Bitmap* bitmap, int disabledKind, TColor parentColou
   if (ci.Ready) {
     if (!ci.Bmp) return;
     const int x = ci.X + offset.x, y = ci.Y + offset.y;
-    BlendOverKey(bitmap, 0, 0, clFuchsia, 0.4,
-                 {x, y, x + bitmap->Width(), y + bitmap->Height()}, ci.Bmp);
+    BlendOverKey(bitmap, 0, 0, clFuchsia, 0.4, {x, y, x + bitmap->Width(), y + bitmap->Height()},
+                 ci.Bmp);
     return;
   }
   BlendRectWithColor(bitmap, {0, 0, bitmap->Width(), bitmap->Height()}, 50,
@@ -832,8 +887,9 @@ Bitmap GlowMask(win::HFONT font, StringView text, int width, int height, int mar
     win::SetTextColor(dc, 0x000000);
     win::SetBkMode(dc, win::TRANSPARENT);
     const win::RECT textRect = win::Bounds(margin, margin, rect.Width(), rect.Height());
-    const struct { int bit, dx, dy; } shifts[] = {
-        {gcLeft, -1, 0}, {gcTop, 0, -1}, {gcRight, 1, 0}, {gcBottom, 0, 1}};
+    const struct {
+      int bit, dx, dy;
+    } shifts[] = {{gcLeft, -1, 0}, {gcTop, 0, -1}, {gcRight, 1, 0}, {gcBottom, 0, 1}};
     auto draw = [&](int dx, int dy) {
       win::RECT r = textRect;
       win::OffsetRect(&r, dx, dy);

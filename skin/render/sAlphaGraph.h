@@ -85,8 +85,8 @@ void CopyMaskedRect(win::RECT dstRect, win::RECT srcRect, win::Bitmap* dst, win:
 // One frame of a skin image at point: picture at srcRect, mask one frame height lower
 // (maskR height div (maskType + 1)); mode 1 normal, other modes the paler inactive look. An
 // image without a mask is copied except its key colour.
-void DrawMaskedImage(win::Bitmap* dst, win::POINT point, win::RECT srcRect,
-                     const win::Bitmap* src, win::RECT maskR, int maskType, int mode);
+void DrawMaskedImage(win::Bitmap* dst, win::POINT point, win::RECT srcRect, const win::Bitmap* src,
+                     win::RECT maskR, int maskType, int mode);
 
 // A 32-bit picture with its own alpha a: d' = ((s - d)*a + d*256) >> 8 per channel and
 // A' = A + a*(255 - A) div 255.

@@ -14,11 +14,15 @@ using win::RECT;
 
 constexpr uint32_t kAlphaMask = 0xFF000000u;
 
-uint8_t ClampByte(long v) { return static_cast<uint8_t>(std::clamp<long>(v, 0, 255)); }
+uint8_t ClampByte(long v) {
+  return static_cast<uint8_t>(std::clamp<long>(v, 0, 255));
+}
 
 // Round to nearest, ties to even (the current rounding mode is never changed here). Values
 // far outside any channel range are first held to one that lrint can represent.
-long RoundEven(double v) { return std::lrint(std::clamp(v, -1e9, 1e9)); }
+long RoundEven(double v) {
+  return std::lrint(std::clamp(v, -1e9, 1e9));
+}
 
 uint32_t SwapRedBlue(uint32_t v) {
   return (v & 0xFF00FF00u) | ((v & 0xFF) << 16) | ((v >> 16) & 0xFF);
@@ -38,9 +42,13 @@ bool ClipToBitmap(RECT& r, int width, int height) {
   return r.left < r.right && r.top < r.bottom;
 }
 
-bool Is32(const Bitmap* b) { return b && b->Format() == PixelFormat::Bgra32 && !b->Empty(); }
+bool Is32(const Bitmap* b) {
+  return b && b->Format() == PixelFormat::Bgra32 && !b->Empty();
+}
 
-uint32_t* Row32(Bitmap* b, int y) { return reinterpret_cast<uint32_t*>(b->Row(y)); }
+uint32_t* Row32(Bitmap* b, int y) {
+  return reinterpret_cast<uint32_t*>(b->Row(y));
+}
 const uint32_t* Row32(const Bitmap* b, int y) {
   return reinterpret_cast<const uint32_t*>(b->Row(y));
 }
@@ -61,7 +69,9 @@ std::unique_ptr<win::Bitmap> MakeBitmap32(int width, int height) {
   return std::make_unique<Bitmap>(std::max(width, 0), std::max(height, 0), PixelFormat::Bgra32);
 }
 
-uint32_t ResolvedPixel(TColor colour) { return ColorToPixel(static_cast<TColor>(ColorToRGB(colour))); }
+uint32_t ResolvedPixel(TColor colour) {
+  return ColorToPixel(static_cast<TColor>(ColorToRGB(colour)));
+}
 
 // ---------------------------------------------------------------------------------------------
 // TacFast32
@@ -83,10 +93,13 @@ bool TacFast32::Attach(win::Bitmap* bitmap) {
 void TacFast32::FillRect(win::RECT rect, uint32_t pixel) const {
   if (!ClipToBitmap(rect, FWidth, FHeight)) return;
   pixel |= kAlphaMask;
-  for (int y = rect.top; y < rect.bottom; ++y) std::fill(Row(y) + rect.left, Row(y) + rect.right, pixel);
+  for (int y = rect.top; y < rect.bottom; ++y)
+    std::fill(Row(y) + rect.left, Row(y) + rect.right, pixel);
 }
 
-uint32_t TacFast32::GetPixelColor(int x, int y) const { return SwapRedBlue(Pixel(x, y)); }
+uint32_t TacFast32::GetPixelColor(int x, int y) const {
+  return SwapRedBlue(Pixel(x, y));
+}
 
 void TacFast32::SetPixelColor(int x, int y, uint32_t colour) const {
   Pixel(x, y) = SwapRedBlue(colour);
@@ -126,7 +139,8 @@ void SolidFrame(win::HDC dc, win::RECT r, int wl, TColor colour, int wb, int wr,
                                {r.left + wl, r.bottom - wb, r.right, r.bottom},
                                {r.right - wr, r.top + wt, r.right, r.bottom - wb}};
   for (const win::RECT& strip : strips)
-    if (strip.left < strip.right && strip.top < strip.bottom) win::FillRect(dc, &strip, brush.Handle());
+    if (strip.left < strip.right && strip.top < strip.bottom)
+      win::FillRect(dc, &strip, brush.Handle());
 }
 
 void FillRect32(win::Bitmap* bitmap, win::RECT rect, TColor colour) {
@@ -134,8 +148,7 @@ void FillRect32(win::Bitmap* bitmap, win::RECT rect, TColor colour) {
   if (fast.Attach(bitmap)) fast.FillRect(rect, ResolvedPixel(colour));
 }
 
-void SolidFrame32(win::Bitmap* bitmap, win::RECT r, int wl, TColor colour, int wb, int wr,
-                  int wt) {
+void SolidFrame32(win::Bitmap* bitmap, win::RECT r, int wl, TColor colour, int wb, int wr, int wt) {
   TacFast32 fast;
   if (!fast.Attach(bitmap)) return;
   const uint32_t pixel = ResolvedPixel(colour);
@@ -210,24 +223,51 @@ uint32_t ShiftPixelHue(uint32_t pixel, int degrees) {
   const double h60 = hue / 60.0;
   const int i = static_cast<int>(h60);
   const double f = h60 - i;
-  auto channel = [](double c) { return static_cast<uint32_t>(RoundEven(std::clamp(c, 0.0, 255.0))); };
+  auto channel = [](double c) {
+    return static_cast<uint32_t>(RoundEven(std::clamp(c, 0.0, 255.0)));
+  };
   const uint32_t vv = channel(v), p = channel(v * (1 - s)), q = channel(v * (1 - s * f)),
                  t = channel(v * (1 - s * (1 - f)));
   uint32_t a, b, c;
   switch (i) {
-    case 0: a = vv; b = t; c = p; break;
-    case 1: a = q; b = vv; c = p; break;
-    case 2: a = p; b = vv; c = t; break;
-    case 3: a = p; b = q; c = vv; break;
-    case 4: a = t; b = p; c = vv; break;
-    default: a = vv; b = p; c = q; break;
+    case 0:
+      a = vv;
+      b = t;
+      c = p;
+      break;
+    case 1:
+      a = q;
+      b = vv;
+      c = p;
+      break;
+    case 2:
+      a = p;
+      b = vv;
+      c = t;
+      break;
+    case 3:
+      a = p;
+      b = q;
+      c = vv;
+      break;
+    case 4:
+      a = t;
+      b = p;
+      c = vv;
+      break;
+    default:
+      a = vv;
+      b = p;
+      c = q;
+      break;
   }
   return (pixel & kAlphaMask) | (a << 16) | (b << 8) | c;
 }
 
 TColor ShiftHue(TColor colour, int degrees) {
   if (degrees % 360 == 0) return colour;
-  return static_cast<TColor>(SwapRedBlue(ShiftPixelHue(SwapRedBlue(ResolvedColour(colour)), degrees)));
+  return static_cast<TColor>(
+      SwapRedBlue(ShiftPixelHue(SwapRedBlue(ResolvedColour(colour)), degrees)));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -290,7 +330,9 @@ void MapColoursMemo(win::Bitmap* bitmap, Fn fn) {
 
 }  // namespace
 
-void GrayBitmap(win::Bitmap* bitmap) { ForEachPixel(bitmap, GrayPixel); }
+void GrayBitmap(win::Bitmap* bitmap) {
+  ForEachPixel(bitmap, GrayPixel);
+}
 
 void GrayBitmapExceptKey(win::Bitmap* bitmap, TColor key) {
   const uint32_t k = ColorToPixel(key);
@@ -363,7 +405,8 @@ std::vector<uint32_t> GradientLine(const TsGradArray& gradient, int lo, int hi, 
     if (i + 1 == gradient.size()) {
       end = last;
     } else if (horizontal) {
-      end = static_cast<int>(std::min<long>(RoundEven(band.Percent * (length / 100.0) + start), last));
+      end = static_cast<int>(
+          std::min<long>(RoundEven(band.Percent * (length / 100.0) + start), last));
     } else {
       end = std::min(start + length * band.Percent / 100, last);
     }
@@ -474,8 +517,8 @@ void PaintGradient(win::Bitmap* bitmap, win::RECT rect, const TsGradArray& gradi
   }
 }
 
-void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& gradient,
-                          int weight, win::RECT textureRect, const win::Bitmap* texture) {
+void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& gradient, int weight,
+                          win::RECT textureRect, const win::Bitmap* texture) {
   if (!Is32(dst) || !texture || texture->Empty() || gradient.empty()) return;
   const int mode = gradient[0].Mode1;
   if (mode != 0 && mode != 1) return;
@@ -485,7 +528,8 @@ void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& g
     texture = &converted;
   }
   RECT tile = textureRect;
-  if (tile.right <= tile.left || tile.bottom <= tile.top) tile = {0, 0, texture->Width(), texture->Height()};
+  if (tile.right <= tile.left || tile.bottom <= tile.top)
+    tile = {0, 0, texture->Width(), texture->Height()};
   tile.left = std::max(tile.left, 0);
   tile.top = std::max(tile.top, 0);
   // A tile reaching the texture's last column or row ends one pixel before it.
@@ -546,12 +590,20 @@ constexpr double kPi = 3.14159265358979323846;
 
 double FilterRadius(int filter) {
   switch (filter) {
-    case rfBox: return 0.51;
-    case rfTriangle: case rfHermite: return 1.0;
-    case rfBell: return 1.5;
-    case rfBSpline: case rfMitchell: return 2.0;
-    case rfSineProduct: return 3.0;
-    default: return 0;
+    case rfBox:
+      return 0.51;
+    case rfTriangle:
+    case rfHermite:
+      return 1.0;
+    case rfBell:
+      return 1.5;
+    case rfBSpline:
+    case rfMitchell:
+      return 2.0;
+    case rfSineProduct:
+      return 3.0;
+    default:
+      return 0;
   }
 }
 
@@ -559,9 +611,12 @@ double FilterRadius(int filter) {
 double FilterValue(int filter, double signedDistance) {
   const double u = std::fabs(signedDistance);
   switch (filter) {
-    case rfBox: return (u <= 0.5 && signedDistance != -0.5) ? 1.0 : 0.0;
-    case rfTriangle: return u < 1 ? 1 - u : 0;
-    case rfHermite: return u < 1 ? u * u * (2 * u - 3) + 1 : 0;
+    case rfBox:
+      return (u <= 0.5 && signedDistance != -0.5) ? 1.0 : 0.0;
+    case rfTriangle:
+      return u < 1 ? 1 - u : 0;
+    case rfHermite:
+      return u < 1 ? u * u * (2 * u - 3) + 1 : 0;
     case rfBell:
       if (u < 0.5) return 0.75 - u * u;
       return u < 1.5 ? (u - 1.5) * (u - 1.5) * 0.5 : 0;
@@ -574,7 +629,8 @@ double FilterValue(int filter, double signedDistance) {
     case rfMitchell:
       if (u < 1) return u * u * (7.0 / 6.0 * u - 2) + 8.0 / 9.0;
       return u < 2 ? u * u * (-7.0 / 18.0 * u + 2) - 10.0 / 3.0 * u + 16.0 / 9.0 : 0;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 

@@ -124,8 +124,8 @@ TsGradArray ParseGradientData(StringView text);
 void PaintGradient(win::Bitmap* bitmap, win::RECT rect, const TsGradArray& gradient);
 // Gradient (modes 0 and 1) and a texture tile mixed in one pass:
 // (weight*(t - g) + g*256) >> 8 per channel, alpha 255.
-void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& gradient,
-                          int weight, win::RECT textureRect, const win::Bitmap* texture);
+void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& gradient, int weight,
+                          win::RECT textureRect, const win::Bitmap* texture);
 
 // Filters of StretchResample.
 enum : int {

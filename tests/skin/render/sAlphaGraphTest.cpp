@@ -1,5 +1,3 @@
-#include "skin/render/sAlphaGraph.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "skin/render/sAlphaGraph.h"
 #include "tests/skin/render/PixelTestUtils.h"
 
 namespace {
@@ -29,12 +28,15 @@ void ForEachSimdLevel(const std::function<void(const std::string&)>& body) {
 }
 
 // Reference formulas, written straight from the definitions.
-uint8_t RefBlendByte(int d, int s, int alpha) { return uint8_t((d * alpha + s * (255 - alpha) + 127) >> 8); }
+uint8_t RefBlendByte(int d, int s, int alpha) {
+  return uint8_t((d * alpha + s * (255 - alpha) + 127) >> 8);
+}
 
 uint32_t RefDrawAlpha(uint32_t d, uint32_t s) {
   const int a = s >> 24, da = d >> 24;
   uint32_t out = 0;
-  for (int c = 0; c < 3; ++c) out |= uint32_t(((Ch(s, c) - Ch(d, c)) * a + Ch(d, c) * 256) >> 8) << (8 * c);
+  for (int c = 0; c < 3; ++c)
+    out |= uint32_t(((Ch(s, c) - Ch(d, c)) * a + Ch(d, c) * 256) >> 8) << (8 * c);
   return out | (uint32_t(a > 0 ? da + a * (255 - da) / 255 : da) << 24);
 }
 
@@ -47,16 +49,24 @@ TEST(BlendBitmapsRect, MatchesTheFormulaOnRandomPixels) {
       TacFastSum32 sum;
       ASSERT_TRUE(sum.Attach(&src, &dst));
       sum.Alpha = uint8_t(alpha);
-      sum.DstX1 = 3; sum.DstY1 = 1; sum.DstX2 = 50; sum.DstY2 = 6;  // 47 x 5
-      sum.SrcX1 = 1; sum.SrcY1 = 2; sum.SrcX2 = 48; sum.SrcY2 = 7;
+      sum.DstX1 = 3;
+      sum.DstY1 = 1;
+      sum.DstX2 = 50;
+      sum.DstY2 = 6;  // 47 x 5
+      sum.SrcX1 = 1;
+      sum.SrcY1 = 2;
+      sum.SrcX2 = 48;
+      sum.SrcY2 = 7;
       sum.BlendBitmapsRect();
       for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 53; ++x)
           for (int b = 0; b < 4; ++b) {
             const bool inside = x >= 3 && x < 50 && y >= 1 && y < 6;
             const uint8_t d = start.Row(y)[4 * x + b];
-            const uint8_t expected = inside ? RefBlendByte(d, src.Row(y + 1)[4 * (x - 2) + b], alpha) : d;
-            ASSERT_EQ(dst.Row(y)[4 * x + b], expected) << level << " alpha " << alpha << " at " << x << "," << y;
+            const uint8_t expected =
+                inside ? RefBlendByte(d, src.Row(y + 1)[4 * (x - 2) + b], alpha) : d;
+            ASSERT_EQ(dst.Row(y)[4 * x + b], expected)
+                << level << " alpha " << alpha << " at " << x << "," << y;
           }
     });
   }
@@ -71,7 +81,8 @@ TEST(BlendBitmapsRect, EveryByteAndWeight) {
   }
   for (int alpha = 0; alpha < 256; ++alpha) {
     Bitmap expected(128, 128);
-    for (int i = 0; i < 65536; ++i) expected.Row(i / 512)[i % 512] = RefBlendByte(i & 255, i >> 8, alpha);
+    for (int i = 0; i < 65536; ++i)
+      expected.Row(i / 512)[i % 512] = RefBlendByte(i & 255, i >> 8, alpha);
     ForEachSimdLevel([&](const std::string& level) {
       Bitmap dst = start;
       BlendBitmapsWhole(&dst, &src, uint8_t(alpha));
@@ -99,8 +110,14 @@ TEST(BlendBitmapsRect, SkipsWhatLiesOutsideAndSizesThatDoNotMatch) {
   Bitmap dst = Filled(4, 4, 0x64646464);
   TacFastSum32 sum;
   ASSERT_TRUE(sum.Attach(&src, &dst));
-  sum.DstX1 = -2; sum.DstY1 = 2; sum.DstX2 = 9; sum.DstY2 = 9;
-  sum.SrcX1 = -2; sum.SrcY1 = 2; sum.SrcX2 = 9; sum.SrcY2 = 9;
+  sum.DstX1 = -2;
+  sum.DstY1 = 2;
+  sum.DstX2 = 9;
+  sum.DstY2 = 9;
+  sum.SrcX1 = -2;
+  sum.SrcY1 = 2;
+  sum.SrcX2 = 9;
+  sum.SrcY2 = 9;
   sum.BlendBitmapsRect();  // alpha 0: the source replaces the clipped part
   for (int y = 0; y < 4; ++y) EXPECT_EQ(Get(dst, 1, y), y >= 2 ? 0u : 0x64646464u) << y;
   Bitmap small = Filled(3, 3, 0x64646464), thin(1, 4);
@@ -122,8 +139,12 @@ TEST(BlendBitmapsRect, OverlappingInPlaceFollowsTheRowOrder) {
     TacFastSum32 sum;
     ASSERT_TRUE(sum.Attach(&b, &b));
     sum.Alpha = 90;
-    sum.DstX2 = 8; sum.DstY2 = 5;
-    sum.SrcX1 = 1; sum.SrcY1 = 1; sum.SrcX2 = 9; sum.SrcY2 = 6;
+    sum.DstX2 = 8;
+    sum.DstY2 = 5;
+    sum.SrcX1 = 1;
+    sum.SrcY1 = 1;
+    sum.SrcX2 = 9;
+    sum.SrcY2 = 6;
     sum.BlendBitmapsRect();
     EXPECT_TRUE(SamePixels(b, expected)) << level;
   });
@@ -173,9 +194,11 @@ TEST(BlendBitmapAt, ClipsBothSidesTogether) {
         if (inside) {
           const uint32_t s = Get(src, x - c.dx + c.sx, y - c.dy + c.sy);
           expected = 0;
-          for (int b = 0; b < 4; ++b) expected |= uint32_t(RefBlendByte(0x11, Ch(s, b), 0)) << (8 * b);
+          for (int b = 0; b < 4; ++b)
+            expected |= uint32_t(RefBlendByte(0x11, Ch(s, b), 0)) << (8 * b);
         }
-        EXPECT_EQ(Get(dst, x, y), expected) << c.point.x << "," << c.point.y << " at " << x << "," << y;
+        EXPECT_EQ(Get(dst, x, y), expected)
+            << c.point.x << "," << c.point.y << " at " << x << "," << y;
       }
   }
 }
@@ -183,7 +206,7 @@ TEST(BlendBitmapAt, ClipsBothSidesTogether) {
 TEST(BlendOverKey, FactorIsTheDestinationShare) {
   Bitmap src = Filled(3, 3, 0xFFC86400);  // r 200, g 100, b 0
   Put(src, 1, 0, kKeyPixel);
-  Put(src, 2, 0, 0x01FF00FF);  // not the key
+  Put(src, 2, 0, 0x01FF00FF);             // not the key
   Bitmap dst = Filled(4, 4, 0x40000064);  // b 100
   // Inclusive rectangle from -1: its left column is dropped and the rest moves right by one.
   BlendOverKey(&dst, 0, 0, clFuchsia, 0.25, {-1, 0, 5, 1}, &src);
@@ -198,8 +221,12 @@ TEST(BlendOverKey, FactorIsTheDestinationShare) {
 TEST(CopyExceptKey, ConvertsTheKeyAndSetsAlpha) {
   Bitmap src24(3, 2, PixelFormat::Bgr24);
   uint8_t* r = src24.Row(0);
-  r[0] = 0xFF; r[1] = 0x00; r[2] = 0xFF;  // the key
-  r[3] = 1; r[4] = 2; r[5] = 3;
+  r[0] = 0xFF;
+  r[1] = 0x00;
+  r[2] = 0xFF;  // the key
+  r[3] = 1;
+  r[4] = 2;
+  r[5] = 3;
   Bitmap dst = Filled(4, 4, 0x12345678);
   CopyExceptKey(&dst, &src24, 0, clFuchsia, 1);
   EXPECT_EQ(Get(dst, 0, 1), 0x12345678u);
@@ -338,7 +365,10 @@ TEST(DrawMaskedImage, ModesAndAlpha) {
   Put(src, 1, 0, 0x00010203);
   Put(src, 1, 1, 0x00FF0000);  // red mask 255: not drawn
   Put(src, 2, 0, kKeyPixel);
-  struct Case { int mode; uint32_t expected; } cases[] = {
+  struct Case {
+    int mode;
+    uint32_t expected;
+  } cases[] = {
       {1, 0xBE695032},  // alpha 127 + 127 * 128 / 255 = 190
       {2, 0xBE1E302A},  // the paler look: mask channels + 100
   };
@@ -359,7 +389,9 @@ TEST(DrawMaskedImage, ModesAndAlpha) {
 TEST(DrawAlpha32, MatchesTheFormulaOnRandomPixels) {
   const Bitmap src = Random(45, 9, 11, PixelFormat::Bgra32, true), start = Random(40, 12, 12);
   const Bitmap parent = Random(60, 30, 13);
-  struct Case { bool ready, useParentBg; } cases[] = {{false, false}, {true, false}, {true, true}};
+  struct Case {
+    bool ready, useParentBg;
+  } cases[] = {{false, false}, {true, false}, {true, true}};
   for (const Case& c : cases) {
     TCacheInfo ci;
     ci.Ready = c.ready;
@@ -381,7 +413,8 @@ TEST(DrawAlpha32, MatchesTheFormulaOnRandomPixels) {
     ForEachSimdLevel([&](const std::string& level) {
       Bitmap dst = start;
       DrawAlpha32(dstRect, srcRect, &dst, c.useParentBg, ci, &src);
-      EXPECT_TRUE(SamePixels(dst, expected)) << level << " ready " << c.ready << " parent " << c.useParentBg;
+      EXPECT_TRUE(SamePixels(dst, expected))
+          << level << " ready " << c.ready << " parent " << c.useParentBg;
     });
   }
 }
@@ -433,7 +466,11 @@ TEST(DrawAlphaGlyph, ReflectionUsesTheDrawnRectangle) {
 
 TEST(PaintDisabledLook, GreyAndBlend) {
   const Bitmap start = Filled(2, 2, 0x40000000);
-  struct Case { int kind; TColor fill, parentColour; uint32_t expected; } cases[] = {
+  struct Case {
+    int kind;
+    TColor fill, parentColour;
+    uint32_t expected;
+  } cases[] = {
       {dkBlended, clWhite, clBlack, 0x40808080},   // 127.5 -> 128
       {dkBlended, clFuchsia, clBlue, 0x40000080},  // no fill colour: the parent control's colour
       {0, clWhite, clBlack, 0x40000000},
@@ -469,13 +506,15 @@ Bitmap RefBlur(const Bitmap& in, int radius) {
   for (int y = 0; y < in.Height(); ++y)
     for (int x = 0; x < in.Width(); ++x) {
       uint32_t sum = 0;
-      for (int k = -j; k <= j; ++k) sum += w[k + j] * in.Row(y)[std::clamp(x + k, 0, in.Width() - 1)];
+      for (int k = -j; k <= j; ++k)
+        sum += w[k + j] * in.Row(y)[std::clamp(x + k, 0, in.Width() - 1)];
       rows.Row(y)[x] = uint8_t(sum >> 16);
     }
   for (int y = 0; y < in.Height(); ++y)
     for (int x = 0; x < in.Width(); ++x) {
       uint32_t sum = 0;
-      for (int k = -j; k <= j; ++k) sum += w[k + j] * rows.Row(std::clamp(y + k, 0, in.Height() - 1))[x];
+      for (int k = -j; k <= j; ++k)
+        sum += w[k + j] * rows.Row(std::clamp(y + k, 0, in.Height() - 1))[x];
       out.Row(y)[x] = uint8_t(sum >> 16);
     }
   return out;
@@ -548,7 +587,8 @@ TEST(DrawGlowText, TintsThroughACachedMask) {
 }
 
 TEST(DrawGlowText, BuildsABlurredMaskOfTheText) {
-  const win::HFONT font = win::CreateFontW(-16, 0, 0, 0, win::FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Sans");
+  const win::HFONT font =
+      win::CreateFontW(-16, 0, 0, 0, win::FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Sans");
   std::unique_ptr<Bitmap> cache;
   Bitmap dst = Filled(80, 40, 0xFF000000);
   const win::RECT rect{10, 10, 70, 30};
