@@ -881,11 +881,12 @@ Bitmap GlowMask(win::HFONT font, StringView text, int width, int height, int mar
                 const win::RECT& rect, int contourFlags, win::UINT textFormat) {
   Bitmap picture(width, height);
   std::memset(picture.Bits(), 0xFF, picture.SizeInBytes());
-  const win::HDC dc = win::CreateDCForSurface(&picture, {0, 0}, {win::Rect(0, 0, width, height)});
-  if (dc) {
-    const win::HGDIOBJ oldFont = font ? win::SelectObject(dc, font) : nullptr;
-    win::SetTextColor(dc, 0x000000);
-    win::SetBkMode(dc, win::TRANSPARENT);
+  {
+    // The context lives only for this picture, so the font it holds goes with it.
+    const TacBitmapDC dc(&picture, win::Rect(0, 0, width, height));
+    if (font) win::SelectObject(dc.Handle(), font);
+    win::SetTextColor(dc.Handle(), 0x000000);
+    win::SetBkMode(dc.Handle(), win::TRANSPARENT);
     const win::RECT textRect = win::Bounds(margin, margin, rect.Width(), rect.Height());
     const struct {
       int bit, dx, dy;
@@ -893,13 +894,11 @@ Bitmap GlowMask(win::HFONT font, StringView text, int width, int height, int mar
     auto draw = [&](int dx, int dy) {
       win::RECT r = textRect;
       win::OffsetRect(&r, dx, dy);
-      win::DrawTextW(dc, text.data(), int(text.size()), &r, textFormat);
+      win::DrawTextW(dc.Handle(), text.data(), int(text.size()), &r, textFormat);
     };
     for (const auto& shift : shifts)
       if (contourFlags & shift.bit) draw(shift.dx, shift.dy);
     draw(0, 0);
-    if (oldFont) win::SelectObject(dc, oldFont);
-    win::DeleteDC(dc);
   }
   return picture.ConvertedTo(PixelFormat::Gray8);
 }

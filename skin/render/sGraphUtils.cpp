@@ -470,10 +470,11 @@ void PaintTriangles(win::Bitmap* bitmap, const win::RECT& r, const TsGradArray& 
     vertices[i].Alpha = 0xFF00;
   }
   const win::GRADIENT_TRIANGLE triangles[4] = {{0, 1, 2}, {1, 2, 3}, {0, 1, 4}, {4, 1, 3}};
-  const win::HDC dc = win::CreateDCForSurface(target, {0, 0}, {r});
-  if (!dc) return;
-  win::GradientFill(dc, vertices, 5, triangles, 4, win::GRADIENT_FILL_TRIANGLE);
-  win::DeleteDC(dc);
+  {
+    const TacBitmapDC dc(target, r);
+    if (!dc.Handle()) return;
+    win::GradientFill(dc.Handle(), vertices, 5, triangles, 4, win::GRADIENT_FILL_TRIANGLE);
+  }
   if (target == bitmap) return;
   // Back into the 24-bit picture.
   for (int y = r.top; y < r.bottom; ++y) {
