@@ -419,6 +419,83 @@ TEST(DrawAlpha32, MatchesTheFormulaOnRandomPixels) {
   }
 }
 
+// Random pictures (with key pixels) through the other blends, against the formulas written out
+// per pixel; each destination rectangle hangs over an edge.
+TEST(Blends, RandomPixelsMatchTheFormulas) {
+  const Bitmap src = Random(23, 26, 41, PixelFormat::Bgra32, true);
+  const Bitmap start = Random(20, 15, 42);
+  auto check = [&](const char* name, const Bitmap& got, auto expectedAt) {
+    for (int y = 0; y < start.Height(); ++y)
+      for (int x = 0; x < start.Width(); ++x)
+        ASSERT_EQ(Get(got, x, y), expectedAt(x, y)) << name << " at " << x << "," << y;
+  };
+  auto mix = [](uint32_t d, uint32_t s, auto channel, uint32_t alpha) {
+    uint32_t out = alpha << 24;
+    for (int c = 0; c < 3; ++c) out |= uint32_t(channel(Ch(d, c), Ch(s, c), c)) << (8 * c);
+    return out;
+  };
+  {  // BlendOverKey: source (2..22, 1..13) inclusive at (-3, 4).
+    Bitmap dst = start;
+    BlendOverKey(&dst, -3, 4, clFuchsia, 0.3, {2, 1, 22, 13}, &src);
+    check("BlendOverKey", dst, [&](int x, int y) {
+      const int sx = x + 3 + 2, sy = y - 4 + 1;
+      const uint32_t d = Get(start, x, y);
+      if (sx > 22 || sy < 1 || sy > 13) return d;
+      const uint32_t s = Get(src, sx, sy);
+      if (s == kKeyPixel) return d;
+      return mix(d, s, [](int dc, int sc, int) { return int(std::lrint(sc - (sc - dc) * 0.3)); }, d >> 24);
+    });
+  }
+  {  // CopyMaskedRect: picture rows 0..12, mask 13 rows lower, without parent information.
+    Bitmap dst = start;
+    CopyMaskedRect({5, -2, 25, 11}, {1, 0, 21, 13}, &dst, {0, 0, 23, 26}, false, TCacheInfo{}, &src);
+    check("CopyMaskedRect", dst, [&](int x, int y) {
+      const int sx = x - 5 + 1, sy = y + 2;
+      const uint32_t d = Get(start, x, y);
+      if (x < 5 || sy > 12) return d;
+      const uint32_t s = Get(src, sx, sy), m = Get(src, sx, sy + 13);
+      if (s == kKeyPixel) return d;
+      return mix(d, s, [&](int dc, int sc, int c) { return ((dc - sc) * Ch(m, c) + sc * 256) >> 8; },
+                 d >> 24);
+    });
+  }
+  for (int mode : {1, 2}) {  // DrawMaskedImage: frames 13 rows high, drawn at (-1, 3).
+    Bitmap dst = start;
+    DrawMaskedImage(&dst, {-1, 3}, {0, 0, 23, 13}, &src, {0, 0, 23, 26}, 1, mode);
+    check("DrawMaskedImage", dst, [&](int x, int y) {
+      const int sx = x + 1, sy = y - 3;
+      const uint32_t d = Get(start, x, y);
+      if (sy < 0 || sy > 12 || sx > 22) return d;
+      const uint32_t s = Get(src, sx, sy), m = Get(src, sx, sy + 13);
+      const int mr = Ch(m, 2), da = d >> 24;
+      if (s == kKeyPixel || mr == 255) return d;
+      return mix(d, s,
+                 [&](int dc, int sc, int c) {
+                   const int mc = mode == 1 ? Ch(m, c) : std::min(Ch(m, c) + 100, 255);
+                   return std::clamp(((dc - sc) * mc + sc * 256) >> 8, 0, 255);
+                 },
+                 uint32_t(da + (255 - mr) * (255 - da) / 255));
+    });
+  }
+  for (int blend : {0, 35}) {  // DrawAlphaGlyph with a ready background, keys left alone.
+    Bitmap dst = start;
+    TCacheInfo ci;
+    ci.Ready = true;
+    DrawAlphaGlyph({-4, 2, 16, 30}, {3, 1, 23, 26}, &dst, false, blend, clNoGrey, false, ci, &src);
+    check("DrawAlphaGlyph", dst, [&](int x, int y) {
+      const int sx = x + 4 + 3, sy = y - 2 + 1;
+      const uint32_t d = Get(start, x, y);
+      if (x >= 16 || sy < 1 || sx > 22) return d;
+      const uint32_t s = Get(src, sx, sy);
+      if (s == kKeyPixel) return d;
+      const int a = s >> 24, weight = blend == 0 ? a : (100 - blend) * a / 100;
+      const uint32_t alpha = blend == 0 ? std::max(d >> 24, s >> 24) : d >> 24;
+      return mix(d, s, [&](int dc, int sc, int) { return ((sc - dc) * weight + dc * 256) >> 8; },
+                 alpha);
+    });
+  }
+}
+
 TEST(DrawAlphaGlyph, WeightsGreyAndAlpha) {
   Bitmap src = Filled(2, 2, 0x80FF0000);  // red at alpha 128
   struct Case {
