@@ -443,20 +443,23 @@ TEST(Blends, RandomPixelsMatchTheFormulas) {
       if (sx > 22 || sy < 1 || sy > 13) return d;
       const uint32_t s = Get(src, sx, sy);
       if (s == kKeyPixel) return d;
-      return mix(d, s, [](int dc, int sc, int) { return int(std::lrint(sc - (sc - dc) * 0.3)); }, d >> 24);
+      return mix(
+          d, s, [](int dc, int sc, int) { return int(std::lrint(sc - (sc - dc) * 0.3)); }, d >> 24);
     });
   }
   {  // CopyMaskedRect: picture rows 0..12, mask 13 rows lower, without parent information.
     Bitmap dst = start;
-    CopyMaskedRect({5, -2, 25, 11}, {1, 0, 21, 13}, &dst, {0, 0, 23, 26}, false, TCacheInfo{}, &src);
+    CopyMaskedRect({5, -2, 25, 11}, {1, 0, 21, 13}, &dst, {0, 0, 23, 26}, false, TCacheInfo{},
+                   &src);
     check("CopyMaskedRect", dst, [&](int x, int y) {
       const int sx = x - 5 + 1, sy = y + 2;
       const uint32_t d = Get(start, x, y);
       if (x < 5 || sy > 12) return d;
       const uint32_t s = Get(src, sx, sy), m = Get(src, sx, sy + 13);
       if (s == kKeyPixel) return d;
-      return mix(d, s, [&](int dc, int sc, int c) { return ((dc - sc) * Ch(m, c) + sc * 256) >> 8; },
-                 d >> 24);
+      return mix(
+          d, s, [&](int dc, int sc, int c) { return ((dc - sc) * Ch(m, c) + sc * 256) >> 8; },
+          d >> 24);
     });
   }
   for (int mode : {1, 2}) {  // DrawMaskedImage: frames 13 rows high, drawn at (-1, 3).
@@ -469,12 +472,13 @@ TEST(Blends, RandomPixelsMatchTheFormulas) {
       const uint32_t s = Get(src, sx, sy), m = Get(src, sx, sy + 13);
       const int mr = Ch(m, 2), da = d >> 24;
       if (s == kKeyPixel || mr == 255) return d;
-      return mix(d, s,
-                 [&](int dc, int sc, int c) {
-                   const int mc = mode == 1 ? Ch(m, c) : std::min(Ch(m, c) + 100, 255);
-                   return std::clamp(((dc - sc) * mc + sc * 256) >> 8, 0, 255);
-                 },
-                 uint32_t(da + (255 - mr) * (255 - da) / 255));
+      return mix(
+          d, s,
+          [&](int dc, int sc, int c) {
+            const int mc = mode == 1 ? Ch(m, c) : std::min(Ch(m, c) + 100, 255);
+            return std::clamp(((dc - sc) * mc + sc * 256) >> 8, 0, 255);
+          },
+          uint32_t(da + (255 - mr) * (255 - da) / 255));
     });
   }
   for (int blend : {0, 35}) {  // DrawAlphaGlyph with a ready background, keys left alone.
@@ -490,8 +494,8 @@ TEST(Blends, RandomPixelsMatchTheFormulas) {
       if (s == kKeyPixel) return d;
       const int a = s >> 24, weight = blend == 0 ? a : (100 - blend) * a / 100;
       const uint32_t alpha = blend == 0 ? std::max(d >> 24, s >> 24) : d >> 24;
-      return mix(d, s, [&](int dc, int sc, int) { return ((sc - dc) * weight + dc * 256) >> 8; },
-                 alpha);
+      return mix(
+          d, s, [&](int dc, int sc, int) { return ((sc - dc) * weight + dc * 256) >> 8; }, alpha);
     });
   }
 }
