@@ -664,7 +664,8 @@ std::vector<std::vector<TContribution>> Contributions(int n, int m, int filter) 
   return result;
 }
 
-uint8_t ResampleChannel(long sum) {
+// Sums fit 32 bits: 255 times the summed weight magnitudes, which stay near 65536.
+uint8_t ResampleChannel(int32_t sum) {
   if (sum < 0) return 0;
   if (sum >= 0xFF0001) return 255;
   return static_cast<uint8_t>(sum >> 16);
@@ -692,10 +693,10 @@ void StretchResample(const win::Bitmap* src, win::Bitmap* dst, int newWidth, int
     const uint8_t* s = work.Row(y);
     uint8_t* d = across.Row(y);
     for (int x = 0; x < newWidth; ++x) {
-      long sum[4] = {0, 0, 0, 0};
+      int32_t sum[4] = {0, 0, 0, 0};
       for (const TContribution& k : cx[x]) {
         const uint8_t* p = s + k.Index * bpp;
-        for (int ch = 0; ch < bpp; ++ch) sum[ch] += long(k.Weight) * p[ch];
+        for (int ch = 0; ch < bpp; ++ch) sum[ch] += k.Weight * p[ch];
       }
       for (int ch = 0; ch < bpp; ++ch) d[x * bpp + ch] = ResampleChannel(sum[ch]);
     }
@@ -703,12 +704,12 @@ void StretchResample(const win::Bitmap* src, win::Bitmap* dst, int newWidth, int
 
   Bitmap out(newWidth, newHeight, format);
   const auto cy = Contributions(sh, newHeight, filter);
-  std::vector<long> sums(static_cast<size_t>(newWidth) * bpp);
+  std::vector<int32_t> sums(static_cast<size_t>(newWidth) * bpp);
   for (int y = 0; y < newHeight; ++y) {
     std::fill(sums.begin(), sums.end(), 0);
     for (const TContribution& k : cy[y]) {
       const uint8_t* s = across.Row(k.Index);
-      for (size_t i = 0; i < sums.size(); ++i) sums[i] += long(k.Weight) * s[i];
+      for (size_t i = 0; i < sums.size(); ++i) sums[i] += k.Weight * s[i];
     }
     uint8_t* d = out.Row(y);
     for (size_t i = 0; i < sums.size(); ++i) d[i] = ResampleChannel(sums[i]);
