@@ -401,14 +401,15 @@ std::vector<uint32_t> GradientLine(const TsGradArray& gradient, int lo, int hi, 
   int start = lo;
   for (size_t i = 0; i < gradient.size(); ++i) {
     const TsGradPie& band = gradient[i];
+    // Bands made elsewhere than by ParseGradientData may carry any percent.
+    const int percent = std::clamp(band.Percent, 0, 100);
     int end;
     if (i + 1 == gradient.size()) {
       end = last;
     } else if (horizontal) {
-      end = static_cast<int>(
-          std::min<long>(RoundEven(band.Percent * (length / 100.0) + start), last));
+      end = static_cast<int>(std::min<long>(RoundEven(percent * (length / 100.0) + start), last));
     } else {
-      end = std::min(start + length * band.Percent / 100, last);
+      end = std::min(start + length * percent / 100, last);
     }
     if (end - start > 0) {
       const uint32_t c1 = ResolvedPixel(band.Color1), c2 = ResolvedPixel(band.Color2);
