@@ -908,9 +908,15 @@ Bitmap GlowMask(win::HFONT font, StringView text, int width, int height, int mar
 void DrawGlowText(win::Bitmap* dst, win::HFONT font, StringView text, win::RECT rect,
                   std::unique_ptr<win::Bitmap>& maskCache, TColor glowColour, int glowSize,
                   int contourFlags, win::UINT textFormat) {
-  if (!Is32(dst) || rect.Width() <= 0 || rect.Height() <= 0) return;
-  const int margin = std::max(glowSize, 0) + 4;
-  const int width = rect.Width() + 2 * margin, height = rect.Height() + 2 * margin;
+  if (!Is32(dst)) return;
+  // A working rectangle larger than any bitmap can be is not painted (this also keeps the
+  // arithmetic below far from overflow).
+  const int64_t rw = int64_t(rect.right) - rect.left, rh = int64_t(rect.bottom) - rect.top;
+  const int margin = std::clamp(glowSize, 0, win::kMaxBitmapSide) + 4;
+  if (rw <= 0 || rh <= 0 || rw + 2 * margin > win::kMaxBitmapSide ||
+      rh + 2 * margin > win::kMaxBitmapSide)
+    return;
+  const int width = int(rw) + 2 * margin, height = int(rh) + 2 * margin;
   if (!maskCache || maskCache->Width() != width || maskCache->Height() != height ||
       maskCache->Format() != PixelFormat::Gray8) {
     auto mask = std::make_unique<Bitmap>(
@@ -919,21 +925,27 @@ void DrawGlowText(win::Bitmap* dst, win::HFONT font, StringView text, win::RECT 
     maskCache = std::move(mask);
   }
   const uint32_t k = ResolvedPixel(glowColour);
-  const int ox = rect.left - margin, oy = rect.top - margin;
-  for (int j = std::max(0, -oy); j < height && oy + j < dst->Height(); ++j) {
+  // The mask rows and columns that land inside the destination.
+  const int64_t ox = int64_t(rect.left) - margin, oy = int64_t(rect.top) - margin;
+  const int j0 = int(std::clamp<int64_t>(-oy, 0, height));
+  const int j1 = int(std::clamp<int64_t>(dst->Height() - oy, 0, height));
+  const int i0 = int(std::clamp<int64_t>(-ox, 0, width));
+  const int i1 = int(std::clamp<int64_t>(dst->Width() - ox, 0, width));
+  for (int j = j0; j < j1; ++j) {
     const uint8_t* m = maskCache->Row(j);
-    uint32_t* d = Row32(dst, oy + j);
-    for (int i = std::max(0, -ox); i < width && ox + i < dst->Width(); ++i) {
+    uint32_t* d = Row32(dst, int(oy + j));
+    for (int i = i0; i < i1; ++i) {
       const int mv = m[i];
       if (mv == 255) continue;
-      const uint32_t px = d[ox + i];
+      uint32_t& target = d[ox + i];
+      const uint32_t px = target;
       uint32_t out = 0;
       for (int c = 0; c < 3; ++c) {
         const int kc = int(Channel(k, c));
         out |= uint32_t(kc + mv * (int(Channel(px, c)) - kc) / 255) << (8 * c);
       }
       const uint32_t a = px >> 24;
-      d[ox + i] = out | ((a + (255 - mv) * (255 - a) / 255) << 24);
+      target = out | ((a + (255 - mv) * (255 - a) / 255) << 24);
     }
   }
 }

@@ -665,6 +665,12 @@ TEST(DrawGlowText, TintsThroughACachedMask) {
   // c' = 255 + 128 * (c - 255) div 255 (towards zero), A' = 64 + 127 * 191 div 255 = 159.
   EXPECT_EQ(Get(dst, 1, 1), 0x9FE4B299u);
   EXPECT_EQ(Get(dst, 2, 2), 0x40C86432u);
+  // Rectangles no bitmap could hold paint nothing and leave the cache alone.
+  const Bitmap before = dst;
+  DrawGlowText(&dst, nullptr, u"x", {INT32_MIN, 0, INT32_MAX, 5}, cache, clWhite, 2, 0, 0);
+  DrawGlowText(&dst, nullptr, u"x", rect, cache, clWhite, INT32_MAX, 0, 0);
+  EXPECT_TRUE(SamePixels(dst, before));
+  EXPECT_EQ(cache.get(), kept);
 }
 
 TEST(DrawGlowText, BuildsABlurredMaskOfTheText) {

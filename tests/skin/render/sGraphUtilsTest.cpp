@@ -241,7 +241,8 @@ TEST(PaintGradient, VerticalBands) {
       // Accumulators round half to even: 0, 0.5, 1, 1.5, 2 ... over 4 steps.
       {"ties", Bands({{0, 2, 40, 0, 0}, {5, 5, 0, 0, 0}}), {0, 0, 1, 2, 5, 5, 5, 5, 5, 5}},
       // Percents outside 0..100 (bands not made by the parser) count as 0 and 100.
-      {"out of range", Bands({{9, 9, -50, 0, 0}, {0, 50, 500, 0, 0}, {1, 1, 0, 0, 0}}),
+      {"out of range",
+       Bands({{9, 9, -50, 0, 0}, {0, 50, 500, 0, 0}, {1, 1, 0, 0, 0}}),
        {0, 6, 11, 17, 22, 28, 33, 39, 44, 50}},
   };
   for (const Case& c : cases) {
