@@ -37,9 +37,9 @@ uint32_t Channel(uint32_t px, int c) {
 // The parent's pixel under destination position (x, y); false when it lies outside the parent.
 bool ParentPixel(const TCacheInfo& ci, int x, int y, uint32_t& out) {
   if (!Is32(ci.Bmp)) return false;
-  const int px = x + ci.X, py = y + ci.Y;
+  const int64_t px = int64_t(x) + ci.X, py = int64_t(y) + ci.Y;
   if (px < 0 || py < 0 || px >= ci.Bmp->Width() || py >= ci.Bmp->Height()) return false;
-  out = Row32(ci.Bmp, py)[px];
+  out = Row32(ci.Bmp, int(py))[px];
   return true;
 }
 
@@ -50,50 +50,62 @@ struct TCopyArea {
 
 // The smaller of the two rectangles, cut to both bitmaps; negative left and top edges are
 // clipped on both sides together.
+// The same for a destination given by its top-left corner: the size is the source rectangle's.
+// In 64 bits, so that no rectangle or point, however far out, can wrap around into the bitmaps.
+bool ClipCopyAt(int64_t dx, int64_t dy, int64_t w, int64_t h, const RECT& srcRect, int dstW,
+                int dstH, int srcW, int srcH, TCopyArea& a) {
+  int64_t sx = srcRect.left, sy = srcRect.top;
+  w = std::min(w, int64_t(srcRect.right) - srcRect.left);
+  h = std::min(h, int64_t(srcRect.bottom) - srcRect.top);
+  if (dx < 0) {
+    sx -= dx;
+    w += dx;
+    dx = 0;
+  }
+  if (sx < 0) {
+    dx -= sx;
+    w += sx;
+    sx = 0;
+  }
+  if (dy < 0) {
+    sy -= dy;
+    h += dy;
+    dy = 0;
+  }
+  if (sy < 0) {
+    dy -= sy;
+    h += sy;
+    sy = 0;
+  }
+  w = std::min({w, dstW - dx, srcW - sx});
+  h = std::min({h, dstH - dy, srcH - sy});
+  if (w <= 0 || h <= 0) return false;
+  a = {int(dx), int(dy), int(sx), int(sy), int(w), int(h)};
+  return true;
+}
+
 bool ClipCopy(const RECT& dstRect, const RECT& srcRect, int dstW, int dstH, int srcW, int srcH,
               TCopyArea& a) {
-  a = {dstRect.left,
-       dstRect.top,
-       srcRect.left,
-       srcRect.top,
-       std::min(dstRect.Width(), srcRect.Width()),
-       std::min(dstRect.Height(), srcRect.Height())};
-  if (a.dx < 0) {
-    a.sx -= a.dx;
-    a.w += a.dx;
-    a.dx = 0;
-  }
-  if (a.sx < 0) {
-    a.dx -= a.sx;
-    a.w += a.sx;
-    a.sx = 0;
-  }
-  if (a.dy < 0) {
-    a.sy -= a.dy;
-    a.h += a.dy;
-    a.dy = 0;
-  }
-  if (a.sy < 0) {
-    a.dy -= a.sy;
-    a.h += a.sy;
-    a.sy = 0;
-  }
-  a.w = std::min({a.w, dstW - a.dx, srcW - a.sx});
-  a.h = std::min({a.h, dstH - a.dy, srcH - a.sy});
-  return a.w > 0 && a.h > 0;
+  return ClipCopyAt(dstRect.left, dstRect.top, int64_t(dstRect.right) - dstRect.left,
+                    int64_t(dstRect.bottom) - dstRect.top, srcRect, dstW, dstH, srcW, srcH, a);
 }
 
 // An inclusive source rectangle cut to the source; the destination position moves with a cut
 // left or top edge, so every source pixel keeps its place relative to the rectangle's origin.
 bool CutInclusive(RECT& r, int& x, int& y, int srcW, int srcH) {
+  // Positions are held far inside the int range: beyond it every pixel is outside anyway.
+  constexpr int64_t kFar = int64_t(1) << 30;
+  int64_t px = x, py = y;
   if (r.left < 0) {
-    x -= r.left;
+    px -= r.left;
     r.left = 0;
   }
   if (r.top < 0) {
-    y -= r.top;
+    py -= r.top;
     r.top = 0;
   }
+  x = int(std::clamp(px, -kFar, kFar));
+  y = int(std::clamp(py, -kFar, kFar));
   r.right = std::min(r.right, srcW - 1);
   r.bottom = std::min(r.bottom, srcH - 1);
   return r.left <= r.right && r.top <= r.bottom;
@@ -394,17 +406,20 @@ bool TacFastSum32::Attach(const win::Bitmap* src, win::Bitmap* dst) {
 
 void TacFastSum32::BlendBitmapsRect() {
   if (!FBmpSrc || !FBmpDst) return;
-  // Source of destination (x, y): (x + ox, y + oy).
-  const int ox = SrcX1 - DstX1, oy = SrcY2 - DstY2;
-  const int x1 = std::max({DstX1, 0, -ox});
-  const int x2 = std::min({DstX2, FBmpDst->Width(), FBmpSrc->Width() - ox});
-  const int y1 = std::max({DstY1, 0, -oy});
-  const int y2 = std::min({DstY2, FBmpDst->Height(), FBmpSrc->Height() - oy});
+  // Source of destination (x, y): (x + ox, y + oy). In 64 bits, so that no rectangle wraps
+  // around into the bitmaps.
+  const int64_t ox64 = int64_t(SrcX1) - DstX1, oy64 = int64_t(SrcY2) - DstY2;
+  const int64_t x1 = std::max<int64_t>({DstX1, 0, -ox64});
+  const int64_t x2 = std::min<int64_t>({DstX2, FBmpDst->Width(), FBmpSrc->Width() - ox64});
+  const int64_t y1 = std::max<int64_t>({DstY1, 0, -oy64});
+  const int64_t y2 = std::min<int64_t>({DstY2, FBmpDst->Height(), FBmpSrc->Height() - oy64});
   if (x1 >= x2 || y1 >= y2) return;
+  // From here every position lies inside both bitmaps.
+  const int ox = int(ox64), oy = int(oy64);
   const size_t bytes = 4 * static_cast<size_t>(x2 - x1);
   const bool overlapping =
       FBmpSrc == FBmpDst && x1 + ox < x2 && x2 + ox > x1 && y1 + oy < y2 && y2 + oy > y1;
-  for (int y = y2 - 1; y >= y1; --y) {
+  for (int64_t y = y2 - 1; y >= y1; --y) {
     uint8_t* d = FStartDst + y * FDeltaDst + 4 * x1;
     const uint8_t* s = FStartSrc + (y + oy) * FDeltaSrc + 4 * (x1 + ox);
     if (!overlapping) {
@@ -432,34 +447,39 @@ void BlendBitmapAt(win::Bitmap* dst, const win::Bitmap* src, uint8_t alpha, win:
                    win::RECT srcRect) {
   TacFastSum32 sum;
   if (!sum.Attach(src, dst)) return;
+  // In 64 bits, so that far-out points and rectangles cannot wrap around.
+  int64_t px = point.x, py = point.y, left = srcRect.left, top = srcRect.top;
   auto clipPoint = [&] {
-    if (point.x < 0) {
-      srcRect.left -= point.x;
-      point.x = 0;
+    if (px < 0) {
+      left -= px;
+      px = 0;
     }
-    if (point.y < 0) {
-      srcRect.top -= point.y;
-      point.y = 0;
+    if (py < 0) {
+      top -= py;
+      py = 0;
     }
   };
   clipPoint();
-  if (srcRect.left < 0) {
-    point.x -= srcRect.left;
-    srcRect.left = 0;
+  if (left < 0) {
+    px -= left;
+    left = 0;
   }
-  if (srcRect.top < 0) {
-    point.y -= srcRect.top;
-    srcRect.top = 0;
+  if (top < 0) {
+    py -= top;
+    top = 0;
   }
   clipPoint();
-  if (srcRect.left >= srcRect.right || srcRect.top >= srcRect.bottom) return;
-  if (point.x >= dst->Width() || point.y >= dst->Height()) return;
-  if (srcRect.left >= src->Width() || srcRect.top >= src->Height()) return;
-  srcRect.right = std::min(srcRect.right, src->Width());
-  srcRect.bottom = std::min(srcRect.bottom, src->Height());
-  const int w = std::min(srcRect.right - srcRect.left, dst->Width() - point.x);
-  const int h = std::min(srcRect.bottom - srcRect.top, dst->Height() - point.y);
+  if (left >= srcRect.right || top >= srcRect.bottom) return;
+  if (px >= dst->Width() || py >= dst->Height()) return;
+  if (left >= src->Width() || top >= src->Height()) return;
+  const int64_t right = std::min<int64_t>(srcRect.right, src->Width());
+  const int64_t bottom = std::min<int64_t>(srcRect.bottom, src->Height());
+  const int w = int(std::min(right - left, dst->Width() - px));
+  const int h = int(std::min(bottom - top, dst->Height() - py));
   if (w <= 0 || h <= 0) return;
+  point = {int(px), int(py)};
+  srcRect.left = int(left);
+  srcRect.top = int(top);
   sum.Alpha = alpha;
   sum.DstX1 = point.x;
   sum.DstY1 = point.y;
@@ -508,9 +528,8 @@ void CopyExceptKey(win::Bitmap* dst, const win::Bitmap* src, int x, TColor key, 
   }
   const uint32_t k = ColorToPixel(key);
   TCopyArea a;
-  if (!ClipCopy(win::Bounds(x, y, src->Width(), src->Height()),
-                win::Bounds(0, 0, src->Width(), src->Height()), dst->Width(), dst->Height(),
-                src->Width(), src->Height(), a))
+  if (!ClipCopyAt(x, y, src->Width(), src->Height(), win::Bounds(0, 0, src->Width(), src->Height()),
+                  dst->Width(), dst->Height(), src->Width(), src->Height(), a))
     return;
   const bool is32 = src->Format() == PixelFormat::Bgra32;
   for (int j = 0; j < a.h; ++j) {
@@ -587,19 +606,21 @@ void CopyThroughKeyMask(win::Bitmap* dst, const win::Bitmap* src, win::RECT dstR
     selectorOrigin = {dstRect.left, dstRect.top};
   }
   if (!Is32(selector)) return;
-  int w = std::min(dstRect.Width(), src->Width() - srcPoint.x);
-  int h = std::min(dstRect.Height(), src->Height() - srcPoint.y);
+  // In 64 bits, so that far-out rectangles and points cannot wrap around.
+  const int64_t dl = dstRect.left, dt = dstRect.top;
+  int64_t w = std::min(int64_t(dstRect.right) - dl, int64_t(src->Width()) - srcPoint.x);
+  int64_t h = std::min(int64_t(dstRect.bottom) - dt, int64_t(src->Height()) - srcPoint.y);
   // Offsets below zero on any side are cut from all three together.
-  int i0 = std::max({0, -dstRect.left, -srcPoint.x, -selectorOrigin.x});
-  int j0 = std::max({0, -dstRect.top, -srcPoint.y, -selectorOrigin.y});
-  w = std::min({w, dst->Width() - dstRect.left, selector->Width() - selectorOrigin.x});
-  h = std::min({h, dst->Height() - dstRect.top, selector->Height() - selectorOrigin.y});
-  for (int j = j0; j < h; ++j) {
-    const uint32_t* s = Row32(src, srcPoint.y + j) + srcPoint.x;
-    const uint32_t* m = Row32(selector, selectorOrigin.y + j) + selectorOrigin.x;
-    uint32_t* d = Row32(dst, dstRect.top + j) + dstRect.left;
-    for (int i = i0; i < w; ++i)
-      if ((m[i] & 0x00FFFFFF) == kKeyPixel) d[i] = s[i];
+  const int64_t i0 = std::max<int64_t>({0, -dl, -int64_t(srcPoint.x), -int64_t(selectorOrigin.x)});
+  const int64_t j0 = std::max<int64_t>({0, -dt, -int64_t(srcPoint.y), -int64_t(selectorOrigin.y)});
+  w = std::min<int64_t>({w, dst->Width() - dl, int64_t(selector->Width()) - selectorOrigin.x});
+  h = std::min<int64_t>({h, dst->Height() - dt, int64_t(selector->Height()) - selectorOrigin.y});
+  for (int64_t j = j0; j < h; ++j) {
+    const uint32_t* s = Row32(src, int(srcPoint.y + j));
+    const uint32_t* m = Row32(selector, int(selectorOrigin.y + j));
+    uint32_t* d = Row32(dst, int(dt + j));
+    for (int64_t i = i0; i < w; ++i)
+      if ((m[selectorOrigin.x + i] & 0x00FFFFFF) == kKeyPixel) d[dl + i] = s[srcPoint.x + i];
   }
 }
 
@@ -624,8 +645,9 @@ win::POINT KeyMaskCornerOrigin(int corner, win::RECT r, int frameWidth, int fram
 void CopyMaskedRect(win::RECT dstRect, win::RECT srcRect, win::Bitmap* dst, win::RECT maskR,
                     bool useParentBg, const TCacheInfo& ci, const win::Bitmap* src) {
   if (!Is32(dst) || !Is32(src)) return;
-  const int maskOffset = (maskR.bottom - maskR.top) / 2;
-  if (maskOffset < 0) return;
+  const int64_t maskOffset64 = (int64_t(maskR.bottom) - maskR.top) / 2;
+  if (maskOffset64 < 0 || maskOffset64 > win::kMaxBitmapSide) return;
+  const int maskOffset = int(maskOffset64);
   TCopyArea a;
   // The mask rows must lie inside the source as well.
   if (!ClipCopy(dstRect, srcRect, dst->Width(), dst->Height(), src->Width(),
@@ -665,16 +687,17 @@ void DrawMaskedImage(win::Bitmap* dst, win::POINT point, win::RECT srcRect, cons
                      win::RECT maskR, int maskType, int mode) {
   if (!Is32(dst) || !Is32(src)) return;
   if (maskType <= 0) {
-    if (srcRect.Width() <= 0 || srcRect.Height() <= 0) return;
+    if (srcRect.right <= srcRect.left || srcRect.bottom <= srcRect.top) return;
     CopyRectExceptKey(dst, src, point.x, point.y, clFuchsia,
                       {srcRect.left, srcRect.top, srcRect.right - 1, srcRect.bottom - 1});
     return;
   }
-  const int frameHeight = (maskR.bottom - maskR.top) / (maskType + 1);
-  if (frameHeight < 0) return;
+  const int64_t frameHeight64 = (int64_t(maskR.bottom) - maskR.top) / (int64_t(maskType) + 1);
+  if (frameHeight64 < 0 || frameHeight64 > win::kMaxBitmapSide) return;
+  const int frameHeight = int(frameHeight64);
   TCopyArea a;
-  if (!ClipCopy(win::Bounds(point.x, point.y, srcRect.Width(), srcRect.Height()), srcRect,
-                dst->Width(), dst->Height(), src->Width(), src->Height() - frameHeight, a))
+  if (!ClipCopyAt(point.x, point.y, INT64_MAX, INT64_MAX, srcRect, dst->Width(), dst->Height(),
+                  src->Width(), src->Height() - frameHeight, a))
     return;
   for (int j = 0; j < a.h; ++j) {
     const uint32_t* s = Row32(src, a.sy + j) + a.sx;

@@ -1,6 +1,7 @@
 #include "skin/render/sGraphUtils.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -123,6 +124,18 @@ class TSolidBrush {
   win::HBRUSH FBrush;
 };
 
+// SolidFrame's four strips, computed in 64 bits and held to the 32-bit range, so that no
+// width wraps a strip around.
+std::array<win::RECT, 4> FrameStrips(const win::RECT& r, int wl, int wb, int wr, int wt) {
+  auto clamp = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  const int64_t top = int64_t(r.top) + wt, left = int64_t(r.left) + wl;
+  const int64_t bottom = int64_t(r.bottom) - wb, right = int64_t(r.right) - wr;
+  return {{{r.left, r.top, r.right, clamp(top)},
+           {r.left, clamp(top), clamp(left), r.bottom},
+           {clamp(left), clamp(bottom), r.right, r.bottom},
+           {clamp(right), clamp(top), r.right, clamp(bottom)}}};
+}
+
 }  // namespace
 
 void SolidFill(win::HDC dc, win::RECT rect, TColor colour) {
@@ -134,11 +147,7 @@ void SolidFill(win::HDC dc, win::RECT rect, TColor colour) {
 void SolidFrame(win::HDC dc, win::RECT r, int wl, TColor colour, int wb, int wr, int wt) {
   if (!dc) return;
   const TSolidBrush brush(colour);
-  const win::RECT strips[4] = {{r.left, r.top, r.right, r.top + wt},
-                               {r.left, r.top + wt, r.left + wl, r.bottom},
-                               {r.left + wl, r.bottom - wb, r.right, r.bottom},
-                               {r.right - wr, r.top + wt, r.right, r.bottom - wb}};
-  for (const win::RECT& strip : strips)
+  for (const win::RECT& strip : FrameStrips(r, wl, wb, wr, wt))
     if (strip.left < strip.right && strip.top < strip.bottom)
       win::FillRect(dc, &strip, brush.Handle());
 }
@@ -152,10 +161,7 @@ void SolidFrame32(win::Bitmap* bitmap, win::RECT r, int wl, TColor colour, int w
   TacFast32 fast;
   if (!fast.Attach(bitmap)) return;
   const uint32_t pixel = ResolvedPixel(colour);
-  fast.FillRect({r.left, r.top, r.right, r.top + wt}, pixel);
-  fast.FillRect({r.left, r.top + wt, r.left + wl, r.bottom}, pixel);
-  fast.FillRect({r.left + wl, r.bottom - wb, r.right, r.bottom}, pixel);
-  fast.FillRect({r.right - wr, r.top + wt, r.right, r.bottom - wb}, pixel);
+  for (const win::RECT& strip : FrameStrips(r, wl, wb, wr, wt)) fast.FillRect(strip, pixel);
 }
 
 void SetRectAlpha(win::Bitmap* bitmap, win::RECT rect, uint8_t alpha, bool skipKey) {
@@ -539,7 +545,7 @@ void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& g
   if (tile.bottom >= texture->Height()) tile.bottom = texture->Height() - 1;
   const int tw = tile.right - tile.left, th = tile.bottom - tile.top;
   if (tw <= 0 || th <= 0) return;
-  const int originX = rect.left, originY = rect.top;
+  const int64_t originX = rect.left, originY = rect.top;
   if (!ClipToBitmap(rect, dst->Width(), dst->Height())) return;
   const uint32_t w = static_cast<uint32_t>(std::clamp(weight, 0, 255));
 
@@ -552,9 +558,9 @@ void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& g
     return out;
   };
   auto textureRow = [&](int y) {
-    return Row32(texture, (((y - originY) % th) + th) % th + tile.top) + tile.left;
+    return Row32(texture, int((((y - originY) % th) + th) % th) + tile.top) + tile.left;
   };
-  auto tileColumn = [&](int x) { return (((x - originX) % tw) + tw) % tw; };
+  auto tileColumn = [&](int x) { return int((((x - originX) % tw) + tw) % tw); };
 
   if (mode == 0) {
     const std::vector<uint32_t> rows = GradientLine(gradient, rect.top, rect.bottom, false);

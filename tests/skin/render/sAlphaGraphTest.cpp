@@ -168,6 +168,91 @@ TEST(BlendBitmapsRect, BottomUpScanLines) {
   for (int y = 0; y < 6; ++y) EXPECT_EQ(std::memcmp(dst.Row(y), flippedDst.Row(y), 19 * 4), 0) << y;
 }
 
+// Points and rectangles near the ends of the integer range: nothing wraps around into the
+// bitmaps, so operations aimed entirely outside leave the destination as it was.
+TEST(Blends, FarOutRectanglesTouchNothing) {
+  constexpr int kMin = INT32_MIN, kMax = INT32_MAX;
+  const Bitmap src = Random(6, 6, 51, PixelFormat::Bgra32, true), start = Random(5, 5, 52);
+  TCacheInfo ready;
+  ready.Ready = true;
+  ready.Bmp = const_cast<Bitmap*>(&src);
+  ready.X = kMax;
+  const std::vector<std::pair<const char*, std::function<void(Bitmap&)>>> cases = {
+      {"BlendBitmapAt far right",
+       [&](Bitmap& d) {
+         BlendBitmapAt(&d, &src, 9, {kMax, 0}, {0, 0, 6, 6});
+       }},
+      {"BlendBitmapAt far left",
+       [&](Bitmap& d) {
+         BlendBitmapAt(&d, &src, 9, {kMin, kMin}, {0, 0, kMax, kMax});
+       }},
+      {"BlendBitmapAt source far left",
+       [&](Bitmap& d) {
+         BlendBitmapAt(&d, &src, 9, {kMax - 1, 0}, {kMin, 0, 3, 3});
+       }},
+      {"TacFastSum32",
+       [&](Bitmap& d) {
+         TacFastSum32 sum;
+         sum.Attach(&src, &d);
+         sum.DstX1 = kMin;
+         sum.DstX2 = kMin + 3;
+         sum.DstY2 = 3;
+         sum.SrcX1 = kMax - 3;
+         sum.SrcX2 = kMax;
+         sum.SrcY2 = 3;
+         sum.BlendBitmapsRect();
+       }},
+      {"BlendOverKey",
+       [&](Bitmap& d) {
+         BlendOverKey(&d, kMax, kMax, clFuchsia, 0.5, {kMin, kMin, 3, 3}, &src);
+       }},
+      {"CopyExceptKey", [&](Bitmap& d) { CopyExceptKey(&d, &src, kMax, clFuchsia, kMin); }},
+      {"CopyRectExceptKey",
+       [&](Bitmap& d) {
+         CopyRectExceptKey(&d, &src, kMax - 2, 0, clFuchsia, {kMin, 0, 5, 5});
+       }},
+      {"CopyWithParentBg",
+       [&](Bitmap& d) {
+         CopyWithParentBg(&d, &src, kMin, true, ready, clFuchsia, {0, 0, 5, 5}, 0);
+       }},
+      {"CopyThroughKeyMask",
+       [&](Bitmap& d) {
+         CopyThroughKeyMask(&d, &src, {kMin, 0, kMin + 5, 5}, &src, {kMax, 0}, {0, 0});
+       }},
+      {"CopyMaskedRect",
+       [&](Bitmap& d) {
+         CopyMaskedRect({kMin, 0, kMax, 5}, {0, 0, 5, 3}, &d, {kMin, 0, kMax, kMax}, true, ready,
+                        &src);
+       }},
+      {"DrawMaskedImage",
+       [&](Bitmap& d) {
+         DrawMaskedImage(&d, {kMax, 0}, {kMin, 0, kMax, 3}, &src, {0, kMin, 6, kMax}, kMax, 1);
+       }},
+      {"DrawAlpha32",
+       [&](Bitmap& d) {
+         DrawAlpha32({kMin, kMin, kMax, kMax}, {0, 0, 6, 6}, &d, false, TCacheInfo{}, &src);
+       }},
+      {"DrawAlphaGlyph",
+       [&](Bitmap& d) {
+         DrawAlphaGlyph({kMax - 1, 0, kMax, 5}, {0, 0, 6, 6}, &d, true, 0, clNoGrey, true, ready,
+                        &src);
+       }},
+  };
+  for (const auto& [name, run] : cases) {
+    Bitmap dst = start;
+    run(dst);
+    EXPECT_TRUE(SamePixels(dst, start)) << name;
+  }
+  // A parent far away: key pixels find no parent pixel and stay as they were.
+  Bitmap dst = start;
+  CopyWithParentBg(&dst, &src, 0, true, ready, clFuchsia, {0, 0, 4, 4}, 0);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x) {
+      const uint32_t s = Get(src, x, y);
+      EXPECT_EQ(Get(dst, x, y), s == kKeyPixel ? Get(start, x, y) : (s | kOpaque)) << x << "," << y;
+    }
+}
+
 TEST(BlendBitmapAt, ClipsBothSidesTogether) {
   Bitmap src(4, 4);
   for (int y = 0; y < 4; ++y)

@@ -12,6 +12,10 @@ using win::PixelFormat;
 
 constexpr uint32_t kOpaque = 0xFF000000;
 
+TsGradArray Bands(std::initializer_list<TsGradPie> bands) {
+  return TsGradArray(bands);
+}
+
 TEST(TacFast32, AttachNeedsTwoByTwo32Bit) {
   TacFast32 fast;
   Bitmap thin(1, 5), grey(4, 4, PixelFormat::Gray8), ok(2, 2);
@@ -69,6 +73,26 @@ TEST(SolidFill, DrawsThroughTheContextWithResolvedColours) {
       EXPECT_EQ(Get(frame, x, y) != 0, expected[y][x] == '#') << x << "," << y;
   win::DeleteDC(dc);
   win::DeleteDC(fdc);
+}
+
+TEST(FillRect32, FarOutRectanglesAndWidths) {
+  constexpr int kMin = INT32_MIN, kMax = INT32_MAX;
+  Bitmap b(4, 4);
+  FillRect32(&b, {kMin, kMin, kMax, kMax}, clWhite);
+  EXPECT_TRUE(SamePixels(b, Filled(4, 4, 0xFFFFFFFF)));
+  // Strip widths that would wrap around a 32-bit edge give strips reaching past the bitmap.
+  Bitmap frame(4, 4);
+  SolidFrame32(&frame, {0, 0, 4, 4}, kMax, clWhite, kMax, kMax, kMax);
+  EXPECT_TRUE(SamePixels(frame, Filled(4, 4, 0xFFFFFFFF)));
+  Bitmap none(4, 4);
+  SolidFrame32(&none, {kMax - 1, kMax - 1, kMax, kMax}, kMin, clWhite, kMin, kMin, kMin);
+  EXPECT_TRUE(SamePixels(none, Bitmap(4, 4)));
+  const Bitmap texture = Random(5, 5, 9);
+  Bitmap mixed(4, 4);
+  PaintGradientTexture(&mixed, {kMin, kMin, kMax, kMax}, Bands({{0, 0, 100, 0, 0}}), 255,
+                       {0, 0, 2, 2}, &texture);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(Get(mixed, x, y) >> 24, 0xFFu) << x << "," << y;
 }
 
 TEST(SetRectAlpha, SkipsOnlyTheWholeKeyValue) {
@@ -211,10 +235,6 @@ TEST(ParseGradientData, Words) {
   EXPECT_EQ(clamped[0].Mode2, 0);  // never read
   EXPECT_EQ(clamped[1].Percent, 0);
   EXPECT_THROW(ParseGradientData(u"1;x;3;0;0"), EConvertError);
-}
-
-TsGradArray Bands(std::initializer_list<TsGradPie> bands) {
-  return TsGradArray(bands);
 }
 
 std::vector<int> RedColumn(const Bitmap& b, int x) {
