@@ -33,7 +33,9 @@ bool UseSimd(benchmark::State& state) {
   return true;
 }
 
-void SimdArgs(benchmark::internal::Benchmark* b) { b->ArgName("simd")->Arg(0)->Arg(1)->Arg(2); }
+void SimdArgs(benchmark::internal::Benchmark* b) {
+  b->ArgName("simd")->Arg(0)->Arg(1)->Arg(2);
+}
 
 constexpr int kFullW = 1920, kFullH = 1080;
 
@@ -103,9 +105,12 @@ void BM_ShiftBitmapHue(benchmark::State& state) {
     const uint32_t base = 0xFF000000 | uint32_t(60 + band * 20) << 16 | uint32_t(90 + t) << 8 |
                           uint32_t(200 - band * 10);
     for (int x = 0; x < 1024; ++x) {
-      if (x % 64 < 2) row[x] = 0xFF303A80;
-      else if (x % 64 < 6 && t < 4) row[x] = kKeyPixel;
-      else row[x] = base;
+      if (x % 64 < 2)
+        row[x] = 0xFF303A80;
+      else if (x % 64 < 6 && t < 4)
+        row[x] = kKeyPixel;
+      else
+        row[x] = base;
     }
   }
   for (auto _ : state) {

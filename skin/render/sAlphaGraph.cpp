@@ -18,20 +18,28 @@ using win::RECT;
 
 constexpr uint32_t kAlphaMask = 0xFF000000u;
 
-bool Is32(const Bitmap* b) { return b && b->Format() == PixelFormat::Bgra32 && !b->Empty(); }
-uint32_t* Row32(Bitmap* b, int y) { return reinterpret_cast<uint32_t*>(b->Row(y)); }
+bool Is32(const Bitmap* b) {
+  return b && b->Format() == PixelFormat::Bgra32 && !b->Empty();
+}
+uint32_t* Row32(Bitmap* b, int y) {
+  return reinterpret_cast<uint32_t*>(b->Row(y));
+}
 const uint32_t* Row32(const Bitmap* b, int y) {
   return reinterpret_cast<const uint32_t*>(b->Row(y));
 }
-uint8_t ClampByte(long v) { return static_cast<uint8_t>(std::clamp<long>(v, 0, 255)); }
-uint32_t Channel(uint32_t px, int c) { return (px >> (8 * c)) & 0xFF; }
+uint8_t ClampByte(long v) {
+  return static_cast<uint8_t>(std::clamp<long>(v, 0, 255));
+}
+uint32_t Channel(uint32_t px, int c) {
+  return (px >> (8 * c)) & 0xFF;
+}
 
 // The parent's pixel under destination position (x, y); false when it lies outside the parent.
 bool ParentPixel(const TCacheInfo& ci, int x, int y, uint32_t& out) {
   if (!Is32(ci.Bmp)) return false;
-  const int px = x + ci.X, py = y + ci.Y;
+  const int64_t px = int64_t(x) + ci.X, py = int64_t(y) + ci.Y;
   if (px < 0 || py < 0 || px >= ci.Bmp->Width() || py >= ci.Bmp->Height()) return false;
-  out = Row32(ci.Bmp, py)[px];
+  out = Row32(ci.Bmp, int(py))[px];
   return true;
 }
 
@@ -42,24 +50,62 @@ struct TCopyArea {
 
 // The smaller of the two rectangles, cut to both bitmaps; negative left and top edges are
 // clipped on both sides together.
+// The same for a destination given by its top-left corner: the size is the source rectangle's.
+// In 64 bits, so that no rectangle or point, however far out, can wrap around into the bitmaps.
+bool ClipCopyAt(int64_t dx, int64_t dy, int64_t w, int64_t h, const RECT& srcRect, int dstW,
+                int dstH, int srcW, int srcH, TCopyArea& a) {
+  int64_t sx = srcRect.left, sy = srcRect.top;
+  w = std::min(w, int64_t(srcRect.right) - srcRect.left);
+  h = std::min(h, int64_t(srcRect.bottom) - srcRect.top);
+  if (dx < 0) {
+    sx -= dx;
+    w += dx;
+    dx = 0;
+  }
+  if (sx < 0) {
+    dx -= sx;
+    w += sx;
+    sx = 0;
+  }
+  if (dy < 0) {
+    sy -= dy;
+    h += dy;
+    dy = 0;
+  }
+  if (sy < 0) {
+    dy -= sy;
+    h += sy;
+    sy = 0;
+  }
+  w = std::min({w, dstW - dx, srcW - sx});
+  h = std::min({h, dstH - dy, srcH - sy});
+  if (w <= 0 || h <= 0) return false;
+  a = {int(dx), int(dy), int(sx), int(sy), int(w), int(h)};
+  return true;
+}
+
 bool ClipCopy(const RECT& dstRect, const RECT& srcRect, int dstW, int dstH, int srcW, int srcH,
               TCopyArea& a) {
-  a = {dstRect.left, dstRect.top, srcRect.left, srcRect.top,
-       std::min(dstRect.Width(), srcRect.Width()), std::min(dstRect.Height(), srcRect.Height())};
-  if (a.dx < 0) { a.sx -= a.dx; a.w += a.dx; a.dx = 0; }
-  if (a.sx < 0) { a.dx -= a.sx; a.w += a.sx; a.sx = 0; }
-  if (a.dy < 0) { a.sy -= a.dy; a.h += a.dy; a.dy = 0; }
-  if (a.sy < 0) { a.dy -= a.sy; a.h += a.sy; a.sy = 0; }
-  a.w = std::min({a.w, dstW - a.dx, srcW - a.sx});
-  a.h = std::min({a.h, dstH - a.dy, srcH - a.sy});
-  return a.w > 0 && a.h > 0;
+  return ClipCopyAt(dstRect.left, dstRect.top, int64_t(dstRect.right) - dstRect.left,
+                    int64_t(dstRect.bottom) - dstRect.top, srcRect, dstW, dstH, srcW, srcH, a);
 }
 
 // An inclusive source rectangle cut to the source; the destination position moves with a cut
 // left or top edge, so every source pixel keeps its place relative to the rectangle's origin.
 bool CutInclusive(RECT& r, int& x, int& y, int srcW, int srcH) {
-  if (r.left < 0) { x -= r.left; r.left = 0; }
-  if (r.top < 0) { y -= r.top; r.top = 0; }
+  // Positions are held far inside the int range: beyond it every pixel is outside anyway.
+  constexpr int64_t kFar = int64_t(1) << 30;
+  int64_t px = x, py = y;
+  if (r.left < 0) {
+    px -= r.left;
+    r.left = 0;
+  }
+  if (r.top < 0) {
+    py -= r.top;
+    r.top = 0;
+  }
+  x = int(std::clamp(px, -kFar, kFar));
+  y = int(std::clamp(py, -kFar, kFar));
   r.right = std::min(r.right, srcW - 1);
   r.bottom = std::min(r.bottom, srcH - 1);
   return r.left <= r.right && r.top <= r.bottom;
@@ -76,8 +122,8 @@ void BlendBytesScalar(uint8_t* d, const uint8_t* s, size_t n, uint32_t alpha) {
   for (size_t i = 0; i < n; ++i) d[i] = uint8_t((d[i] * alpha + s[i] * inv + 127) >> 8);
 }
 
-// d' = (s*a + d*(256 - a)) >> 8 for the colour channels, A' = A + a*(255 - A) div 255; with
-// skipKeys, pixels whose source is kKeyPixel are left alone.
+// d' = (s*a + d*(256 - a)) >> 8 for the colour channels (the same as ((s - d)*a + d*256) >> 8,
+// never negative since a <= 255), A' = A + a*(255 - A) div 255.
 uint32_t DrawAlphaPixel(uint32_t d, uint32_t s) {
   const uint32_t a = s >> 24;
   uint32_t out = 0;
@@ -87,14 +133,15 @@ uint32_t DrawAlphaPixel(uint32_t d, uint32_t s) {
   return out | ((da + a * (255 - da) / 255) << 24);
 }
 
+// With skipKeys, pixels whose source is kKeyPixel are left alone.
 void DrawAlphaRowScalar(uint32_t* d, const uint32_t* s, int n, bool skipKeys) {
   for (int i = 0; i < n; ++i)
     if (!skipKeys || s[i] != kKeyPixel) d[i] = DrawAlphaPixel(d[i], s[i]);
 }
 
 // out[i] = (sum over k of w[k]*taps[k][i]) >> 16.
-void ConvolveScalar(const uint8_t* const* taps, const uint32_t* w, int nTaps, uint8_t* out,
-                    int n, int from) {
+void ConvolveScalar(const uint8_t* const* taps, const uint32_t* w, int nTaps, uint8_t* out, int n,
+                    int from) {
   for (int i = from; i < n; ++i) {
     uint32_t sum = 0;
     for (int k = 0; k < nTaps; ++k) sum += w[k] * taps[k][i];
@@ -104,14 +151,25 @@ void ConvolveScalar(const uint8_t* const* taps, const uint32_t* w, int nTaps, ui
 
 #ifdef QUILLET_X86
 
+// The byte blend streams three pictures at once, more than the hardware prefetchers keep up
+// with on their own, so both inputs are fetched this far ahead. Addresses past the end are
+// only hints: prefetching never faults.
+constexpr uintptr_t kPrefetchAhead = 2048;
+
 // Even and odd bytes are taken apart with masks and shifts instead of unpacking, which keeps
 // the shuffle unit free: the odd results land in the high byte of each word where they belong.
 void BlendBytesSse2(uint8_t* d, const uint8_t* s, size_t n, uint32_t alpha) {
   const __m128i low = _mm_set1_epi16(0x00FF), high = _mm_set1_epi16(short(0xFF00));
   const __m128i wa = _mm_set1_epi16(short(alpha)), wb = _mm_set1_epi16(short(255 - alpha));
   const __m128i half = _mm_set1_epi16(127);
+  const uintptr_t sa = reinterpret_cast<uintptr_t>(s) + kPrefetchAhead;
+  const uintptr_t da = reinterpret_cast<uintptr_t>(d) + kPrefetchAhead;
   size_t i = 0;
   for (; i + 16 <= n; i += 16) {
+    if ((i & 63) == 0) {
+      _mm_prefetch(reinterpret_cast<const char*>(sa + i), _MM_HINT_T0);
+      _mm_prefetch(reinterpret_cast<const char*>(da + i), _MM_HINT_T0);
+    }
     const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
     const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
     __m128i even = _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(dv, low), wa),
@@ -125,23 +183,46 @@ void BlendBytesSse2(uint8_t* d, const uint8_t* s, size_t n, uint32_t alpha) {
   BlendBytesScalar(d + i, s + i, n - i, alpha);
 }
 
-// The same with 32 bytes at a time.
+// With AVX2 the two products come from one multiply-add of interleaved bytes: with the data
+// biased to signed (x - 128), A*(d - 128) + (255 - A)*(s - 128) lies in -32640..32385, so no
+// saturation, and adding back 128*255 + 127 gives the exact sum as an unsigned 16-bit value.
+__attribute__((target("avx2"))) inline __m256i BlendBytes32(__m256i dv, __m256i sv,
+                                                            __m256i weights) {
+  const __m256i bias = _mm256_set1_epi8(char(0x80));
+  const __m256i offset = _mm256_set1_epi16(short(128 * 255 + 127));
+  dv = _mm256_xor_si256(dv, bias);
+  sv = _mm256_xor_si256(sv, bias);
+  // Unpacking and packing both work within 128-bit lanes, so the byte order comes back.
+  __m256i lo = _mm256_maddubs_epi16(weights, _mm256_unpacklo_epi8(dv, sv));
+  __m256i hi = _mm256_maddubs_epi16(weights, _mm256_unpackhi_epi8(dv, sv));
+  lo = _mm256_srli_epi16(_mm256_add_epi16(lo, offset), 8);
+  hi = _mm256_srli_epi16(_mm256_add_epi16(hi, offset), 8);
+  return _mm256_packus_epi16(lo, hi);
+}
+
+// One cache line of each picture per step.
 __attribute__((target("avx2"))) void BlendBytesAvx2(uint8_t* d, const uint8_t* s, size_t n,
-                                                     uint32_t alpha) {
-  const __m256i low = _mm256_set1_epi16(0x00FF), high = _mm256_set1_epi16(short(0xFF00));
-  const __m256i wa = _mm256_set1_epi16(short(alpha)), wb = _mm256_set1_epi16(short(255 - alpha));
-  const __m256i half = _mm256_set1_epi16(127);
+                                                    uint32_t alpha) {
+  const __m256i weights = _mm256_set1_epi16(short(alpha | ((255 - alpha) << 8)));
+  const uintptr_t sa = reinterpret_cast<uintptr_t>(s) + kPrefetchAhead;
+  const uintptr_t da = reinterpret_cast<uintptr_t>(d) + kPrefetchAhead;
   size_t i = 0;
+  for (; i + 64 <= n; i += 64) {
+    _mm_prefetch(reinterpret_cast<const char*>(sa + i), _MM_HINT_T0);
+    _mm_prefetch(reinterpret_cast<const char*>(da + i), _MM_HINT_T0);
+    auto* dp = reinterpret_cast<__m256i*>(d + i);
+    auto* sp = reinterpret_cast<const __m256i*>(s + i);
+    const __m256i r0 = BlendBytes32(_mm256_loadu_si256(dp), _mm256_loadu_si256(sp), weights);
+    const __m256i r1 =
+        BlendBytes32(_mm256_loadu_si256(dp + 1), _mm256_loadu_si256(sp + 1), weights);
+    _mm256_storeu_si256(dp, r0);
+    _mm256_storeu_si256(dp + 1, r1);
+  }
   for (; i + 32 <= n; i += 32) {
-    const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
-    const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-    __m256i even = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_and_si256(dv, low), wa),
-                                    _mm256_mullo_epi16(_mm256_and_si256(sv, low), wb));
-    __m256i odd = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_srli_epi16(dv, 8), wa),
-                                   _mm256_mullo_epi16(_mm256_srli_epi16(sv, 8), wb));
-    even = _mm256_srli_epi16(_mm256_add_epi16(even, half), 8);
-    odd = _mm256_and_si256(_mm256_add_epi16(odd, half), high);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_or_si256(even, odd));
+    auto* dp = reinterpret_cast<__m256i*>(d + i);
+    _mm256_storeu_si256(
+        dp, BlendBytes32(_mm256_loadu_si256(dp),
+                         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)), weights));
   }
   BlendBytesSse2(d + i, s + i, n - i, alpha);
 }
@@ -183,20 +264,20 @@ __attribute__((target("avx2"))) inline __m256i DrawAlphaWords256(__m256i dw, __m
   const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(sw, 0xFF), 0xFF);
   const __m256i c256 = _mm256_set1_epi16(256), c255 = _mm256_set1_epi16(255);
   const __m256i one = _mm256_set1_epi16(1);
-  const __m256i colour = _mm256_srli_epi16(
-      _mm256_add_epi16(_mm256_mullo_epi16(sw, a), _mm256_mullo_epi16(dw, _mm256_sub_epi16(c256, a))),
-      8);
+  const __m256i colour =
+      _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(sw, a),
+                                         _mm256_mullo_epi16(dw, _mm256_sub_epi16(c256, a))),
+                        8);
   const __m256i x = _mm256_mullo_epi16(a, _mm256_sub_epi16(c255, dw));
-  const __m256i div = _mm256_srli_epi16(
-      _mm256_add_epi16(_mm256_add_epi16(x, one), _mm256_srli_epi16(x, 8)), 8);
+  const __m256i div =
+      _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(x, one), _mm256_srli_epi16(x, 8)), 8);
   const __m256i alpha = _mm256_add_epi16(dw, div);
-  const __m256i alphaWords =
-      _mm256_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0);
+  const __m256i alphaWords = _mm256_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0);
   return _mm256_blendv_epi8(colour, alpha, alphaWords);
 }
 
 __attribute__((target("avx2"))) void DrawAlphaRowAvx2(uint32_t* d, const uint32_t* s, int n,
-                                                       bool skipKeys) {
+                                                      bool skipKeys) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i key = _mm256_set1_epi32(int(kKeyPixel));
   int i = 0;
@@ -222,8 +303,8 @@ void ConvolveSse2(const uint8_t* const* taps, const uint32_t* w, int nTaps, uint
   for (; i + 8 <= n; i += 8) {
     __m128i acc0 = zero, acc1 = zero;
     for (int k = 0; k < nTaps; ++k) {
-      const __m128i v = _mm_unpacklo_epi8(
-          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[k] + i)), zero);
+      const __m128i v =
+          _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[k] + i)), zero);
       const __m128i wk = _mm_set1_epi16(short(w[k]));
       const __m128i lo = _mm_mullo_epi16(v, wk), hi = _mm_mulhi_epu16(v, wk);
       acc0 = _mm_add_epi32(acc0, _mm_unpacklo_epi16(lo, hi));
@@ -236,16 +317,16 @@ void ConvolveSse2(const uint8_t* const* taps, const uint32_t* w, int nTaps, uint
 }
 
 __attribute__((target("avx2"))) void ConvolveAvx2(const uint8_t* const* taps, const uint32_t* w,
-                                                   int nTaps, uint8_t* out, int n) {
+                                                  int nTaps, uint8_t* out, int n) {
   int i = 0;
   for (; i + 16 <= n; i += 16) {
     __m256i acc0 = _mm256_setzero_si256(), acc1 = _mm256_setzero_si256();
     for (int k = 0; k < nTaps; ++k) {
       const __m256i wk = _mm256_set1_epi32(int(w[k]));
-      const __m256i v0 = _mm256_cvtepu8_epi32(
-          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[k] + i)));
-      const __m256i v1 = _mm256_cvtepu8_epi32(
-          _mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[k] + i + 8)));
+      const __m256i v0 =
+          _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[k] + i)));
+      const __m256i v1 =
+          _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(taps[k] + i + 8)));
       acc0 = _mm256_add_epi32(acc0, _mm256_mullo_epi32(v0, wk));
       acc1 = _mm256_add_epi32(acc1, _mm256_mullo_epi32(v1, wk));
     }
@@ -296,9 +377,13 @@ TacSimdLevel BestSimdLevel() {
 #endif
 }
 
-TacSimdLevel SimdLevel() { return gSimdLevel; }
+TacSimdLevel SimdLevel() {
+  return gSimdLevel;
+}
 
-void SetSimdLevel(TacSimdLevel level) { gSimdLevel = std::min(level, BestSimdLevel()); }
+void SetSimdLevel(TacSimdLevel level) {
+  gSimdLevel = std::min(level, BestSimdLevel());
+}
 
 // ---------------------------------------------------------------------------------------------
 // Two-bitmap blends
@@ -321,17 +406,20 @@ bool TacFastSum32::Attach(const win::Bitmap* src, win::Bitmap* dst) {
 
 void TacFastSum32::BlendBitmapsRect() {
   if (!FBmpSrc || !FBmpDst) return;
-  // Source of destination (x, y): (x + ox, y + oy).
-  const int ox = SrcX1 - DstX1, oy = SrcY2 - DstY2;
-  const int x1 = std::max({DstX1, 0, -ox});
-  const int x2 = std::min({DstX2, FBmpDst->Width(), FBmpSrc->Width() - ox});
-  const int y1 = std::max({DstY1, 0, -oy});
-  const int y2 = std::min({DstY2, FBmpDst->Height(), FBmpSrc->Height() - oy});
+  // Source of destination (x, y): (x + ox, y + oy). In 64 bits, so that no rectangle wraps
+  // around into the bitmaps.
+  const int64_t ox64 = int64_t(SrcX1) - DstX1, oy64 = int64_t(SrcY2) - DstY2;
+  const int64_t x1 = std::max<int64_t>({DstX1, 0, -ox64});
+  const int64_t x2 = std::min<int64_t>({DstX2, FBmpDst->Width(), FBmpSrc->Width() - ox64});
+  const int64_t y1 = std::max<int64_t>({DstY1, 0, -oy64});
+  const int64_t y2 = std::min<int64_t>({DstY2, FBmpDst->Height(), FBmpSrc->Height() - oy64});
   if (x1 >= x2 || y1 >= y2) return;
+  // From here every position lies inside both bitmaps.
+  const int ox = int(ox64), oy = int(oy64);
   const size_t bytes = 4 * static_cast<size_t>(x2 - x1);
-  const bool overlapping = FBmpSrc == FBmpDst && x1 + ox < x2 && x2 + ox > x1 &&
-                           y1 + oy < y2 && y2 + oy > y1;
-  for (int y = y2 - 1; y >= y1; --y) {
+  const bool overlapping =
+      FBmpSrc == FBmpDst && x1 + ox < x2 && x2 + ox > x1 && y1 + oy < y2 && y2 + oy > y1;
+  for (int64_t y = y2 - 1; y >= y1; --y) {
     uint8_t* d = FStartDst + y * FDeltaDst + 4 * x1;
     const uint8_t* s = FStartSrc + (y + oy) * FDeltaSrc + 4 * (x1 + ox);
     if (!overlapping) {
@@ -359,22 +447,39 @@ void BlendBitmapAt(win::Bitmap* dst, const win::Bitmap* src, uint8_t alpha, win:
                    win::RECT srcRect) {
   TacFastSum32 sum;
   if (!sum.Attach(src, dst)) return;
+  // In 64 bits, so that far-out points and rectangles cannot wrap around.
+  int64_t px = point.x, py = point.y, left = srcRect.left, top = srcRect.top;
   auto clipPoint = [&] {
-    if (point.x < 0) { srcRect.left -= point.x; point.x = 0; }
-    if (point.y < 0) { srcRect.top -= point.y; point.y = 0; }
+    if (px < 0) {
+      left -= px;
+      px = 0;
+    }
+    if (py < 0) {
+      top -= py;
+      py = 0;
+    }
   };
   clipPoint();
-  if (srcRect.left < 0) { point.x -= srcRect.left; srcRect.left = 0; }
-  if (srcRect.top < 0) { point.y -= srcRect.top; srcRect.top = 0; }
+  if (left < 0) {
+    px -= left;
+    left = 0;
+  }
+  if (top < 0) {
+    py -= top;
+    top = 0;
+  }
   clipPoint();
-  if (srcRect.left >= srcRect.right || srcRect.top >= srcRect.bottom) return;
-  if (point.x >= dst->Width() || point.y >= dst->Height()) return;
-  if (srcRect.left >= src->Width() || srcRect.top >= src->Height()) return;
-  srcRect.right = std::min(srcRect.right, src->Width());
-  srcRect.bottom = std::min(srcRect.bottom, src->Height());
-  const int w = std::min(srcRect.right - srcRect.left, dst->Width() - point.x);
-  const int h = std::min(srcRect.bottom - srcRect.top, dst->Height() - point.y);
+  if (left >= srcRect.right || top >= srcRect.bottom) return;
+  if (px >= dst->Width() || py >= dst->Height()) return;
+  if (left >= src->Width() || top >= src->Height()) return;
+  const int64_t right = std::min<int64_t>(srcRect.right, src->Width());
+  const int64_t bottom = std::min<int64_t>(srcRect.bottom, src->Height());
+  const int w = int(std::min(right - left, dst->Width() - px));
+  const int h = int(std::min(bottom - top, dst->Height() - py));
   if (w <= 0 || h <= 0) return;
+  point = {int(px), int(py)};
+  srcRect.left = int(left);
+  srcRect.top = int(top);
   sum.Alpha = alpha;
   sum.DstX1 = point.x;
   sum.DstY1 = point.y;
@@ -403,7 +508,8 @@ void BlendOverKey(win::Bitmap* dst, int dstX, int dstY, TColor key, double facto
       uint32_t out = d[x] & kAlphaMask;
       for (int c = 0; c < 3; ++c) {
         const double sc = Channel(s[sx], c), dc = Channel(d[x], c);
-        out |= uint32_t(ClampByte(std::lrint(sc - (sc - dc) * factor))) << (8 * c);
+        const double v = std::clamp(sc - (sc - dc) * factor, -1.0, 256.0);
+        out |= uint32_t(ClampByte(std::lrint(v))) << (8 * c);
       }
       d[x] = out;
     }
@@ -422,9 +528,8 @@ void CopyExceptKey(win::Bitmap* dst, const win::Bitmap* src, int x, TColor key, 
   }
   const uint32_t k = ColorToPixel(key);
   TCopyArea a;
-  if (!ClipCopy(win::Bounds(x, y, src->Width(), src->Height()),
-                win::Bounds(0, 0, src->Width(), src->Height()), dst->Width(), dst->Height(),
-                src->Width(), src->Height(), a))
+  if (!ClipCopyAt(x, y, src->Width(), src->Height(), win::Bounds(0, 0, src->Width(), src->Height()),
+                  dst->Width(), dst->Height(), src->Width(), src->Height(), a))
     return;
   const bool is32 = src->Format() == PixelFormat::Bgra32;
   for (int j = 0; j < a.h; ++j) {
@@ -492,13 +597,57 @@ void CopyWithParentBg(win::Bitmap* dst, const win::Bitmap* src, int x, bool useP
   }
 }
 
+void CopyThroughKeyMask(win::Bitmap* dst, const win::Bitmap* src, win::RECT dstRect,
+                        const win::Bitmap* selector, win::POINT selectorOrigin,
+                        win::POINT srcPoint) {
+  if (!Is32(dst) || !Is32(src)) return;
+  if (!selector) {
+    selector = dst;
+    selectorOrigin = {dstRect.left, dstRect.top};
+  }
+  if (!Is32(selector)) return;
+  // In 64 bits, so that far-out rectangles and points cannot wrap around.
+  const int64_t dl = dstRect.left, dt = dstRect.top;
+  int64_t w = std::min(int64_t(dstRect.right) - dl, int64_t(src->Width()) - srcPoint.x);
+  int64_t h = std::min(int64_t(dstRect.bottom) - dt, int64_t(src->Height()) - srcPoint.y);
+  // Offsets below zero on any side are cut from all three together.
+  const int64_t i0 = std::max<int64_t>({0, -dl, -int64_t(srcPoint.x), -int64_t(selectorOrigin.x)});
+  const int64_t j0 = std::max<int64_t>({0, -dt, -int64_t(srcPoint.y), -int64_t(selectorOrigin.y)});
+  w = std::min<int64_t>({w, dst->Width() - dl, int64_t(selector->Width()) - selectorOrigin.x});
+  h = std::min<int64_t>({h, dst->Height() - dt, int64_t(selector->Height()) - selectorOrigin.y});
+  for (int64_t j = j0; j < h; ++j) {
+    const uint32_t* s = Row32(src, int(srcPoint.y + j));
+    const uint32_t* m = Row32(selector, int(selectorOrigin.y + j));
+    uint32_t* d = Row32(dst, int(dt + j));
+    for (int64_t i = i0; i < w; ++i)
+      if ((m[selectorOrigin.x + i] & 0x00FFFFFF) == kKeyPixel) d[dl + i] = s[srcPoint.x + i];
+  }
+}
+
+win::POINT KeyMaskCornerOrigin(int corner, win::RECT r, int frameWidth, int frameHeight, int wr,
+                               int wb) {
+  const int right = r.left + frameWidth - wr, bottom = r.top + frameHeight - wb;
+  switch (corner) {
+    case 14:
+      return {right, r.top};
+    case 16:
+      return {r.left, bottom};
+    case 17:
+      return {right, bottom};
+    default:
+      return {r.left, r.top};
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 // Mask blends
 
 void CopyMaskedRect(win::RECT dstRect, win::RECT srcRect, win::Bitmap* dst, win::RECT maskR,
                     bool useParentBg, const TCacheInfo& ci, const win::Bitmap* src) {
   if (!Is32(dst) || !Is32(src)) return;
-  const int maskOffset = (maskR.bottom - maskR.top) / 2;
+  const int64_t maskOffset64 = (int64_t(maskR.bottom) - maskR.top) / 2;
+  if (maskOffset64 < 0 || maskOffset64 > win::kMaxBitmapSide) return;
+  const int maskOffset = int(maskOffset64);
   TCopyArea a;
   // The mask rows must lie inside the source as well.
   if (!ClipCopy(dstRect, srcRect, dst->Width(), dst->Height(), src->Width(),
@@ -534,19 +683,21 @@ void CopyMaskedRect(win::RECT dstRect, win::RECT srcRect, win::Bitmap* dst, win:
   }
 }
 
-void DrawMaskedImage(win::Bitmap* dst, win::POINT point, win::RECT srcRect,
-                     const win::Bitmap* src, win::RECT maskR, int maskType, int mode) {
+void DrawMaskedImage(win::Bitmap* dst, win::POINT point, win::RECT srcRect, const win::Bitmap* src,
+                     win::RECT maskR, int maskType, int mode) {
   if (!Is32(dst) || !Is32(src)) return;
   if (maskType <= 0) {
-    if (srcRect.Width() <= 0 || srcRect.Height() <= 0) return;
+    if (srcRect.right <= srcRect.left || srcRect.bottom <= srcRect.top) return;
     CopyRectExceptKey(dst, src, point.x, point.y, clFuchsia,
                       {srcRect.left, srcRect.top, srcRect.right - 1, srcRect.bottom - 1});
     return;
   }
-  const int frameHeight = (maskR.bottom - maskR.top) / (maskType + 1);
+  const int64_t frameHeight64 = (int64_t(maskR.bottom) - maskR.top) / (int64_t(maskType) + 1);
+  if (frameHeight64 < 0 || frameHeight64 > win::kMaxBitmapSide) return;
+  const int frameHeight = int(frameHeight64);
   TCopyArea a;
-  if (!ClipCopy(win::Bounds(point.x, point.y, srcRect.Width(), srcRect.Height()), srcRect,
-                dst->Width(), dst->Height(), src->Width(), src->Height() - frameHeight, a))
+  if (!ClipCopyAt(point.x, point.y, INT64_MAX, INT64_MAX, srcRect, dst->Width(), dst->Height(),
+                  src->Width(), src->Height() - frameHeight, a))
     return;
   for (int j = 0; j < a.h; ++j) {
     const uint32_t* s = Row32(src, a.sy + j) + a.sx;
@@ -672,8 +823,8 @@ void PaintDisabledLook(win::Bitmap* bitmap, int disabledKind, TColor parentColou
   if (ci.Ready) {
     if (!ci.Bmp) return;
     const int x = ci.X + offset.x, y = ci.Y + offset.y;
-    BlendOverKey(bitmap, 0, 0, clFuchsia, 0.4,
-                 {x, y, x + bitmap->Width(), y + bitmap->Height()}, ci.Bmp);
+    BlendOverKey(bitmap, 0, 0, clFuchsia, 0.4, {x, y, x + bitmap->Width(), y + bitmap->Height()},
+                 ci.Bmp);
     return;
   }
   BlendRectWithColor(bitmap, {0, 0, bitmap->Width(), bitmap->Height()}, 50,
@@ -740,5 +891,84 @@ void BlurMask8(win::Bitmap* bitmap, int radius) {
   for (int y = 0; y < height; ++y) {
     for (int k = 0; k < taps; ++k) tapRows[k] = across.Row(std::clamp(y - j + k, 0, height - 1));
     Convolve(tapRows.data(), w.data(), taps, bitmap->Row(y), width);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Glow text
+
+namespace {
+
+// The text in black on white with its contour shifts, as 8-bit grey levels.
+Bitmap GlowMask(win::HFONT font, StringView text, int width, int height, int margin,
+                const win::RECT& rect, int contourFlags, win::UINT textFormat) {
+  Bitmap picture(width, height);
+  std::memset(picture.Bits(), 0xFF, picture.SizeInBytes());
+  {
+    // The context lives only for this picture, so the font it holds goes with it.
+    const TacBitmapDC dc(&picture, win::Rect(0, 0, width, height));
+    if (font) win::SelectObject(dc.Handle(), font);
+    win::SetTextColor(dc.Handle(), 0x000000);
+    win::SetBkMode(dc.Handle(), win::TRANSPARENT);
+    const win::RECT textRect = win::Bounds(margin, margin, rect.Width(), rect.Height());
+    const struct {
+      int bit, dx, dy;
+    } shifts[] = {{gcLeft, -1, 0}, {gcTop, 0, -1}, {gcRight, 1, 0}, {gcBottom, 0, 1}};
+    auto draw = [&](int dx, int dy) {
+      win::RECT r = textRect;
+      win::OffsetRect(&r, dx, dy);
+      win::DrawTextW(dc.Handle(), text.data(), int(text.size()), &r, textFormat);
+    };
+    for (const auto& shift : shifts)
+      if (contourFlags & shift.bit) draw(shift.dx, shift.dy);
+    draw(0, 0);
+  }
+  return picture.ConvertedTo(PixelFormat::Gray8);
+}
+
+}  // namespace
+
+void DrawGlowText(win::Bitmap* dst, win::HFONT font, StringView text, win::RECT rect,
+                  std::unique_ptr<win::Bitmap>& maskCache, TColor glowColour, int glowSize,
+                  int contourFlags, win::UINT textFormat) {
+  if (!Is32(dst)) return;
+  // A working rectangle larger than any bitmap can be is not painted (this also keeps the
+  // arithmetic below far from overflow).
+  const int64_t rw = int64_t(rect.right) - rect.left, rh = int64_t(rect.bottom) - rect.top;
+  const int margin = std::clamp(glowSize, 0, win::kMaxBitmapSide) + 4;
+  if (rw <= 0 || rh <= 0 || rw + 2 * margin > win::kMaxBitmapSide ||
+      rh + 2 * margin > win::kMaxBitmapSide)
+    return;
+  const int width = int(rw) + 2 * margin, height = int(rh) + 2 * margin;
+  if (!maskCache || maskCache->Width() != width || maskCache->Height() != height ||
+      maskCache->Format() != PixelFormat::Gray8) {
+    auto mask = std::make_unique<Bitmap>(
+        GlowMask(font, text, width, height, margin, rect, contourFlags, textFormat));
+    BlurMask8(mask.get(), glowSize);
+    maskCache = std::move(mask);
+  }
+  const uint32_t k = ResolvedPixel(glowColour);
+  // The mask rows and columns that land inside the destination.
+  const int64_t ox = int64_t(rect.left) - margin, oy = int64_t(rect.top) - margin;
+  const int j0 = int(std::clamp<int64_t>(-oy, 0, height));
+  const int j1 = int(std::clamp<int64_t>(dst->Height() - oy, 0, height));
+  const int i0 = int(std::clamp<int64_t>(-ox, 0, width));
+  const int i1 = int(std::clamp<int64_t>(dst->Width() - ox, 0, width));
+  for (int j = j0; j < j1; ++j) {
+    const uint8_t* m = maskCache->Row(j);
+    uint32_t* d = Row32(dst, int(oy + j));
+    for (int i = i0; i < i1; ++i) {
+      const int mv = m[i];
+      if (mv == 255) continue;
+      uint32_t& target = d[ox + i];
+      const uint32_t px = target;
+      uint32_t out = 0;
+      for (int c = 0; c < 3; ++c) {
+        const int kc = int(Channel(k, c));
+        out |= uint32_t(kc + mv * (int(Channel(px, c)) - kc) / 255) << (8 * c);
+      }
+      const uint32_t a = px >> 24;
+      target = out | ((a + (255 - mv) * (255 - a) / 255) << 24);
+    }
   }
 }

@@ -4,10 +4,14 @@
 // the SIMD paths give the same bytes as the plain loops.
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "platform/base/Colors.h"
 #include "platform/base/Geometry.h"
+#include "platform/base/Strings.h"
 #include "platform/graphics/Bitmap.h"
+#include "platform/graphics/Text.h"
 #include "skin/render/sGraphUtils.h"
 
 // The instruction set the pixel loops use. It starts at the best the processor offers; tests
@@ -55,8 +59,24 @@ void BlendOverKey(win::Bitmap* dst, int dstX, int dstY, TColor key, double facto
 void CopyExceptKey(win::Bitmap* dst, const win::Bitmap* src, int x, TColor key, int y);
 void CopyRectExceptKey(win::Bitmap* dst, const win::Bitmap* src, int x, int y, TColor key,
                        win::RECT srcRect);
+// srcRect is inclusive. With useParentBg and a ready parent bitmap key pixels take the parent's
+// pixels (left alone when the parent is dst itself) and every written pixel is opaque; ready
+// without useParentBg copies the other pixels as they are; without a ready parent key pixels
+// take the opaque fill colour (left alone when there is none).
 void CopyWithParentBg(win::Bitmap* dst, const win::Bitmap* src, int x, bool useParentBg,
                       const TCacheInfo& cacheInfo, TColor key, win::RECT srcRect, int y);
+
+// Copies src(srcPoint + (i, j)) to dst(dstRect.TopLeft + (i, j)) wherever the selector pixel
+// is magenta in its low 24 bits (alpha ignored). The selector is dst itself when selector is
+// null, else the selector bitmap from selectorOrigin; the size is the smaller of dstRect and
+// what src holds from srcPoint, cut to every bitmap involved.
+void CopyThroughKeyMask(win::Bitmap* dst, const win::Bitmap* src, win::RECT dstRect,
+                        const win::Bitmap* selector, win::POINT selectorOrigin,
+                        win::POINT srcPoint);
+// Where a corner piece of a skin image starts: corner 13 top-left, 14 top-right, 16
+// bottom-left, 17 bottom-right (any other value: top-left); r is the image's rectangle.
+win::POINT KeyMaskCornerOrigin(int corner, win::RECT r, int frameWidth, int frameHeight, int wr,
+                               int wb);
 
 // Mask blend of a skin picture whose mask lies (maskR height div 2) rows below the picture;
 // maskR is the skin image's rectangle. d' = ((d - s)*m + s*256) >> 8 per channel.
@@ -65,8 +85,8 @@ void CopyMaskedRect(win::RECT dstRect, win::RECT srcRect, win::Bitmap* dst, win:
 // One frame of a skin image at point: picture at srcRect, mask one frame height lower
 // (maskR height div (maskType + 1)); mode 1 normal, other modes the paler inactive look. An
 // image without a mask is copied except its key colour.
-void DrawMaskedImage(win::Bitmap* dst, win::POINT point, win::RECT srcRect,
-                     const win::Bitmap* src, win::RECT maskR, int maskType, int mode);
+void DrawMaskedImage(win::Bitmap* dst, win::POINT point, win::RECT srcRect, const win::Bitmap* src,
+                     win::RECT maskR, int maskType, int mode);
 
 // A 32-bit picture with its own alpha a: d' = ((s - d)*a + d*256) >> 8 per channel and
 // A' = A + a*(255 - A) div 255.
@@ -93,3 +113,14 @@ void PaintDisabledLook(win::Bitmap* bitmap, int disabledKind, TColor parentColou
 void BlurMask8(win::Bitmap* bitmap, int radius);
 // The kernel BlurMask8 uses: 2j + 1 integer weights (empty for radius <= 0).
 std::vector<uint32_t> BlurKernel8(int radius);
+
+// Contour bits of DrawGlowText: the text is also drawn shifted left, up, right and down.
+enum : int { gcLeft = 1, gcTop = 2, gcRight = 4, gcBottom = 8 };
+// A blurred halo of a text drawn with textFormat (DrawTextW flags) and font into rect of dst.
+// The mask covers rect inflated by glowSize + 4; it is kept in maskCache and drawn and blurred
+// again only when it is missing or its size differs, so the caller drops the cache when the
+// text or the font changes. Every mask byte m below 255 tints the pixel under it towards the
+// glow colour k: c' = k + m*(c - k) div 255, A' = A + (255 - m)*(255 - A) div 255.
+void DrawGlowText(win::Bitmap* dst, win::HFONT font, StringView text, win::RECT rect,
+                  std::unique_ptr<win::Bitmap>& maskCache, TColor glowColour, int glowSize,
+                  int contourFlags, win::UINT textFormat);

@@ -1,6 +1,7 @@
 #include "skin/render/sGraphUtils.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -14,10 +15,15 @@ using win::RECT;
 
 constexpr uint32_t kAlphaMask = 0xFF000000u;
 
-uint8_t ClampByte(long v) { return static_cast<uint8_t>(std::clamp<long>(v, 0, 255)); }
+uint8_t ClampByte(long v) {
+  return static_cast<uint8_t>(std::clamp<long>(v, 0, 255));
+}
 
-// Round to nearest, ties to even (the current rounding mode is never changed here).
-long RoundEven(double v) { return std::lrint(v); }
+// Round to nearest, ties to even (the current rounding mode is never changed here). Values
+// far outside any channel range are first held to one that lrint can represent.
+long RoundEven(double v) {
+  return std::lrint(std::clamp(v, -1e9, 1e9));
+}
 
 uint32_t SwapRedBlue(uint32_t v) {
   return (v & 0xFF00FF00u) | ((v & 0xFF) << 16) | ((v >> 16) & 0xFF);
@@ -37,9 +43,13 @@ bool ClipToBitmap(RECT& r, int width, int height) {
   return r.left < r.right && r.top < r.bottom;
 }
 
-bool Is32(const Bitmap* b) { return b && b->Format() == PixelFormat::Bgra32 && !b->Empty(); }
+bool Is32(const Bitmap* b) {
+  return b && b->Format() == PixelFormat::Bgra32 && !b->Empty();
+}
 
-uint32_t* Row32(Bitmap* b, int y) { return reinterpret_cast<uint32_t*>(b->Row(y)); }
+uint32_t* Row32(Bitmap* b, int y) {
+  return reinterpret_cast<uint32_t*>(b->Row(y));
+}
 const uint32_t* Row32(const Bitmap* b, int y) {
   return reinterpret_cast<const uint32_t*>(b->Row(y));
 }
@@ -60,7 +70,9 @@ std::unique_ptr<win::Bitmap> MakeBitmap32(int width, int height) {
   return std::make_unique<Bitmap>(std::max(width, 0), std::max(height, 0), PixelFormat::Bgra32);
 }
 
-uint32_t ResolvedPixel(TColor colour) { return ColorToPixel(static_cast<TColor>(ColorToRGB(colour))); }
+uint32_t ResolvedPixel(TColor colour) {
+  return ColorToPixel(static_cast<TColor>(ColorToRGB(colour)));
+}
 
 // ---------------------------------------------------------------------------------------------
 // TacFast32
@@ -82,10 +94,13 @@ bool TacFast32::Attach(win::Bitmap* bitmap) {
 void TacFast32::FillRect(win::RECT rect, uint32_t pixel) const {
   if (!ClipToBitmap(rect, FWidth, FHeight)) return;
   pixel |= kAlphaMask;
-  for (int y = rect.top; y < rect.bottom; ++y) std::fill(Row(y) + rect.left, Row(y) + rect.right, pixel);
+  for (int y = rect.top; y < rect.bottom; ++y)
+    std::fill(Row(y) + rect.left, Row(y) + rect.right, pixel);
 }
 
-uint32_t TacFast32::GetPixelColor(int x, int y) const { return SwapRedBlue(Pixel(x, y)); }
+uint32_t TacFast32::GetPixelColor(int x, int y) const {
+  return SwapRedBlue(Pixel(x, y));
+}
 
 void TacFast32::SetPixelColor(int x, int y, uint32_t colour) const {
   Pixel(x, y) = SwapRedBlue(colour);
@@ -109,6 +124,18 @@ class TSolidBrush {
   win::HBRUSH FBrush;
 };
 
+// SolidFrame's four strips, computed in 64 bits and held to the 32-bit range, so that no
+// width wraps a strip around.
+std::array<win::RECT, 4> FrameStrips(const win::RECT& r, int wl, int wb, int wr, int wt) {
+  auto clamp = [](int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  const int64_t top = int64_t(r.top) + wt, left = int64_t(r.left) + wl;
+  const int64_t bottom = int64_t(r.bottom) - wb, right = int64_t(r.right) - wr;
+  return {{{r.left, r.top, r.right, clamp(top)},
+           {r.left, clamp(top), clamp(left), r.bottom},
+           {clamp(left), clamp(bottom), r.right, r.bottom},
+           {clamp(right), clamp(top), r.right, clamp(bottom)}}};
+}
+
 }  // namespace
 
 void SolidFill(win::HDC dc, win::RECT rect, TColor colour) {
@@ -120,12 +147,9 @@ void SolidFill(win::HDC dc, win::RECT rect, TColor colour) {
 void SolidFrame(win::HDC dc, win::RECT r, int wl, TColor colour, int wb, int wr, int wt) {
   if (!dc) return;
   const TSolidBrush brush(colour);
-  const win::RECT strips[4] = {{r.left, r.top, r.right, r.top + wt},
-                               {r.left, r.top + wt, r.left + wl, r.bottom},
-                               {r.left + wl, r.bottom - wb, r.right, r.bottom},
-                               {r.right - wr, r.top + wt, r.right, r.bottom - wb}};
-  for (const win::RECT& strip : strips)
-    if (strip.left < strip.right && strip.top < strip.bottom) win::FillRect(dc, &strip, brush.Handle());
+  for (const win::RECT& strip : FrameStrips(r, wl, wb, wr, wt))
+    if (strip.left < strip.right && strip.top < strip.bottom)
+      win::FillRect(dc, &strip, brush.Handle());
 }
 
 void FillRect32(win::Bitmap* bitmap, win::RECT rect, TColor colour) {
@@ -133,15 +157,11 @@ void FillRect32(win::Bitmap* bitmap, win::RECT rect, TColor colour) {
   if (fast.Attach(bitmap)) fast.FillRect(rect, ResolvedPixel(colour));
 }
 
-void SolidFrame32(win::Bitmap* bitmap, win::RECT r, int wl, TColor colour, int wb, int wr,
-                  int wt) {
+void SolidFrame32(win::Bitmap* bitmap, win::RECT r, int wl, TColor colour, int wb, int wr, int wt) {
   TacFast32 fast;
   if (!fast.Attach(bitmap)) return;
   const uint32_t pixel = ResolvedPixel(colour);
-  fast.FillRect({r.left, r.top, r.right, r.top + wt}, pixel);
-  fast.FillRect({r.left, r.top + wt, r.left + wl, r.bottom}, pixel);
-  fast.FillRect({r.left + wl, r.bottom - wb, r.right, r.bottom}, pixel);
-  fast.FillRect({r.right - wr, r.top + wt, r.right, r.bottom - wb}, pixel);
+  for (const win::RECT& strip : FrameStrips(r, wl, wb, wr, wt)) fast.FillRect(strip, pixel);
 }
 
 void SetRectAlpha(win::Bitmap* bitmap, win::RECT rect, uint8_t alpha, bool skipKey) {
@@ -165,7 +185,7 @@ TColor BlendColors(TColor c1, TColor c2, double f) {
   uint32_t out = a & kAlphaMask;
   for (int shift = 0; shift < 24; shift += 8) {
     const long double v = lf * ((a >> shift) & 0xFF) + (1.0L - lf) * ((b >> shift) & 0xFF);
-    out |= uint32_t(ClampByte(std::lrint(v))) << shift;
+    out |= uint32_t(ClampByte(std::lrint(std::clamp(v, -1e9L, 1e9L)))) << shift;
   }
   return static_cast<TColor>(out);
 }
@@ -209,24 +229,51 @@ uint32_t ShiftPixelHue(uint32_t pixel, int degrees) {
   const double h60 = hue / 60.0;
   const int i = static_cast<int>(h60);
   const double f = h60 - i;
-  auto channel = [](double c) { return static_cast<uint32_t>(RoundEven(std::clamp(c, 0.0, 255.0))); };
+  auto channel = [](double c) {
+    return static_cast<uint32_t>(RoundEven(std::clamp(c, 0.0, 255.0)));
+  };
   const uint32_t vv = channel(v), p = channel(v * (1 - s)), q = channel(v * (1 - s * f)),
                  t = channel(v * (1 - s * (1 - f)));
   uint32_t a, b, c;
   switch (i) {
-    case 0: a = vv; b = t; c = p; break;
-    case 1: a = q; b = vv; c = p; break;
-    case 2: a = p; b = vv; c = t; break;
-    case 3: a = p; b = q; c = vv; break;
-    case 4: a = t; b = p; c = vv; break;
-    default: a = vv; b = p; c = q; break;
+    case 0:
+      a = vv;
+      b = t;
+      c = p;
+      break;
+    case 1:
+      a = q;
+      b = vv;
+      c = p;
+      break;
+    case 2:
+      a = p;
+      b = vv;
+      c = t;
+      break;
+    case 3:
+      a = p;
+      b = q;
+      c = vv;
+      break;
+    case 4:
+      a = t;
+      b = p;
+      c = vv;
+      break;
+    default:
+      a = vv;
+      b = p;
+      c = q;
+      break;
   }
   return (pixel & kAlphaMask) | (a << 16) | (b << 8) | c;
 }
 
 TColor ShiftHue(TColor colour, int degrees) {
   if (degrees % 360 == 0) return colour;
-  return static_cast<TColor>(SwapRedBlue(ShiftPixelHue(SwapRedBlue(ResolvedColour(colour)), degrees)));
+  return static_cast<TColor>(
+      SwapRedBlue(ShiftPixelHue(SwapRedBlue(ResolvedColour(colour)), degrees)));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -289,7 +336,9 @@ void MapColoursMemo(win::Bitmap* bitmap, Fn fn) {
 
 }  // namespace
 
-void GrayBitmap(win::Bitmap* bitmap) { ForEachPixel(bitmap, GrayPixel); }
+void GrayBitmap(win::Bitmap* bitmap) {
+  ForEachPixel(bitmap, GrayPixel);
+}
 
 void GrayBitmapExceptKey(win::Bitmap* bitmap, TColor key) {
   const uint32_t k = ColorToPixel(key);
@@ -358,13 +407,15 @@ std::vector<uint32_t> GradientLine(const TsGradArray& gradient, int lo, int hi, 
   int start = lo;
   for (size_t i = 0; i < gradient.size(); ++i) {
     const TsGradPie& band = gradient[i];
+    // Bands made elsewhere than by ParseGradientData may carry any percent.
+    const int percent = std::clamp(band.Percent, 0, 100);
     int end;
     if (i + 1 == gradient.size()) {
       end = last;
     } else if (horizontal) {
-      end = static_cast<int>(std::min<long>(RoundEven(band.Percent * (length / 100.0) + start), last));
+      end = static_cast<int>(std::min<long>(RoundEven(percent * (length / 100.0) + start), last));
     } else {
-      end = std::min(start + length * band.Percent / 100, last);
+      end = std::min(start + length * percent / 100, last);
     }
     if (end - start > 0) {
       const uint32_t c1 = ResolvedPixel(band.Color1), c2 = ResolvedPixel(band.Color2);
@@ -426,10 +477,11 @@ void PaintTriangles(win::Bitmap* bitmap, const win::RECT& r, const TsGradArray& 
     vertices[i].Alpha = 0xFF00;
   }
   const win::GRADIENT_TRIANGLE triangles[4] = {{0, 1, 2}, {1, 2, 3}, {0, 1, 4}, {4, 1, 3}};
-  const win::HDC dc = win::CreateDCForSurface(target, {0, 0}, {r});
-  if (!dc) return;
-  win::GradientFill(dc, vertices, 5, triangles, 4, win::GRADIENT_FILL_TRIANGLE);
-  win::DeleteDC(dc);
+  {
+    const TacBitmapDC dc(target, r);
+    if (!dc.Handle()) return;
+    win::GradientFill(dc.Handle(), vertices, 5, triangles, 4, win::GRADIENT_FILL_TRIANGLE);
+  }
   if (target == bitmap) return;
   // Back into the 24-bit picture.
   for (int y = r.top; y < r.bottom; ++y) {
@@ -473,8 +525,8 @@ void PaintGradient(win::Bitmap* bitmap, win::RECT rect, const TsGradArray& gradi
   }
 }
 
-void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& gradient,
-                          int weight, win::RECT textureRect, const win::Bitmap* texture) {
+void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& gradient, int weight,
+                          win::RECT textureRect, const win::Bitmap* texture) {
   if (!Is32(dst) || !texture || texture->Empty() || gradient.empty()) return;
   const int mode = gradient[0].Mode1;
   if (mode != 0 && mode != 1) return;
@@ -484,7 +536,8 @@ void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& g
     texture = &converted;
   }
   RECT tile = textureRect;
-  if (tile.right <= tile.left || tile.bottom <= tile.top) tile = {0, 0, texture->Width(), texture->Height()};
+  if (tile.right <= tile.left || tile.bottom <= tile.top)
+    tile = {0, 0, texture->Width(), texture->Height()};
   tile.left = std::max(tile.left, 0);
   tile.top = std::max(tile.top, 0);
   // A tile reaching the texture's last column or row ends one pixel before it.
@@ -492,7 +545,7 @@ void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& g
   if (tile.bottom >= texture->Height()) tile.bottom = texture->Height() - 1;
   const int tw = tile.right - tile.left, th = tile.bottom - tile.top;
   if (tw <= 0 || th <= 0) return;
-  const int originX = rect.left, originY = rect.top;
+  const int64_t originX = rect.left, originY = rect.top;
   if (!ClipToBitmap(rect, dst->Width(), dst->Height())) return;
   const uint32_t w = static_cast<uint32_t>(std::clamp(weight, 0, 255));
 
@@ -505,9 +558,9 @@ void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& g
     return out;
   };
   auto textureRow = [&](int y) {
-    return Row32(texture, (((y - originY) % th) + th) % th + tile.top) + tile.left;
+    return Row32(texture, int((((y - originY) % th) + th) % th) + tile.top) + tile.left;
   };
-  auto tileColumn = [&](int x) { return (((x - originX) % tw) + tw) % tw; };
+  auto tileColumn = [&](int x) { return int((((x - originX) % tw) + tw) % tw); };
 
   if (mode == 0) {
     const std::vector<uint32_t> rows = GradientLine(gradient, rect.top, rect.bottom, false);
@@ -545,12 +598,20 @@ constexpr double kPi = 3.14159265358979323846;
 
 double FilterRadius(int filter) {
   switch (filter) {
-    case rfBox: return 0.51;
-    case rfTriangle: case rfHermite: return 1.0;
-    case rfBell: return 1.5;
-    case rfBSpline: case rfMitchell: return 2.0;
-    case rfSineProduct: return 3.0;
-    default: return 0;
+    case rfBox:
+      return 0.51;
+    case rfTriangle:
+    case rfHermite:
+      return 1.0;
+    case rfBell:
+      return 1.5;
+    case rfBSpline:
+    case rfMitchell:
+      return 2.0;
+    case rfSineProduct:
+      return 3.0;
+    default:
+      return 0;
   }
 }
 
@@ -558,9 +619,12 @@ double FilterRadius(int filter) {
 double FilterValue(int filter, double signedDistance) {
   const double u = std::fabs(signedDistance);
   switch (filter) {
-    case rfBox: return (u <= 0.5 && signedDistance != -0.5) ? 1.0 : 0.0;
-    case rfTriangle: return u < 1 ? 1 - u : 0;
-    case rfHermite: return u < 1 ? u * u * (2 * u - 3) + 1 : 0;
+    case rfBox:
+      return (u <= 0.5 && signedDistance != -0.5) ? 1.0 : 0.0;
+    case rfTriangle:
+      return u < 1 ? 1 - u : 0;
+    case rfHermite:
+      return u < 1 ? u * u * (2 * u - 3) + 1 : 0;
     case rfBell:
       if (u < 0.5) return 0.75 - u * u;
       return u < 1.5 ? (u - 1.5) * (u - 1.5) * 0.5 : 0;
@@ -573,7 +637,8 @@ double FilterValue(int filter, double signedDistance) {
     case rfMitchell:
       if (u < 1) return u * u * (7.0 / 6.0 * u - 2) + 8.0 / 9.0;
       return u < 2 ? u * u * (-7.0 / 18.0 * u + 2) - 10.0 / 3.0 * u + 16.0 / 9.0 : 0;
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
@@ -606,7 +671,8 @@ std::vector<std::vector<TContribution>> Contributions(int n, int m, int filter) 
   return result;
 }
 
-uint8_t ResampleChannel(long sum) {
+// Sums fit 32 bits: 255 times the summed weight magnitudes, which stay near 65536.
+uint8_t ResampleChannel(int32_t sum) {
   if (sum < 0) return 0;
   if (sum >= 0xFF0001) return 255;
   return static_cast<uint8_t>(sum >> 16);
@@ -634,22 +700,23 @@ void StretchResample(const win::Bitmap* src, win::Bitmap* dst, int newWidth, int
     const uint8_t* s = work.Row(y);
     uint8_t* d = across.Row(y);
     for (int x = 0; x < newWidth; ++x) {
-      for (int ch = 0; ch < bpp; ++ch) {
-        long sum = 0;
-        for (const TContribution& k : cx[x]) sum += long(k.Weight) * s[k.Index * bpp + ch];
-        d[x * bpp + ch] = ResampleChannel(sum);
+      int32_t sum[4] = {0, 0, 0, 0};
+      for (const TContribution& k : cx[x]) {
+        const uint8_t* p = s + k.Index * bpp;
+        for (int ch = 0; ch < bpp; ++ch) sum[ch] += k.Weight * p[ch];
       }
+      for (int ch = 0; ch < bpp; ++ch) d[x * bpp + ch] = ResampleChannel(sum[ch]);
     }
   }
 
   Bitmap out(newWidth, newHeight, format);
   const auto cy = Contributions(sh, newHeight, filter);
-  std::vector<long> sums(static_cast<size_t>(newWidth) * bpp);
+  std::vector<int32_t> sums(static_cast<size_t>(newWidth) * bpp);
   for (int y = 0; y < newHeight; ++y) {
     std::fill(sums.begin(), sums.end(), 0);
     for (const TContribution& k : cy[y]) {
       const uint8_t* s = across.Row(k.Index);
-      for (size_t i = 0; i < sums.size(); ++i) sums[i] += long(k.Weight) * s[i];
+      for (size_t i = 0; i < sums.size(); ++i) sums[i] += k.Weight * s[i];
     }
     uint8_t* d = out.Row(y);
     for (size_t i = 0; i < sums.size(); ++i) d[i] = ResampleChannel(sums[i]);

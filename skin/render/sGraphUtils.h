@@ -66,6 +66,23 @@ class TacFast32 {
   void SetPixelColor(int x, int y, uint32_t colour) const;
 };
 
+// A device context drawing straight into a 32-bit bitmap (device (0, 0) is pixel (0, 0)),
+// limited to one rectangle and deleted with the scope, also when an error passes through.
+class TacBitmapDC {
+ public:
+  TacBitmapDC(win::Bitmap* bitmap, win::RECT visible)
+      : FDC(win::CreateDCForSurface(bitmap, {0, 0}, {visible})) {}
+  ~TacBitmapDC() {
+    if (FDC) win::DeleteDC(FDC);
+  }
+  TacBitmapDC(const TacBitmapDC&) = delete;
+  TacBitmapDC& operator=(const TacBitmapDC&) = delete;
+  win::HDC Handle() const { return FDC; }
+
+ private:
+  win::HDC FDC;
+};
+
 // Fills through a device context with a solid brush of the (resolved) colour; the brush is
 // freed on every path and the context's state is left as it was.
 void SolidFill(win::HDC dc, win::RECT rect, TColor colour);
@@ -124,8 +141,8 @@ TsGradArray ParseGradientData(StringView text);
 void PaintGradient(win::Bitmap* bitmap, win::RECT rect, const TsGradArray& gradient);
 // Gradient (modes 0 and 1) and a texture tile mixed in one pass:
 // (weight*(t - g) + g*256) >> 8 per channel, alpha 255.
-void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& gradient,
-                          int weight, win::RECT textureRect, const win::Bitmap* texture);
+void PaintGradientTexture(win::Bitmap* dst, win::RECT rect, const TsGradArray& gradient, int weight,
+                          win::RECT textureRect, const win::Bitmap* texture);
 
 // Filters of StretchResample.
 enum : int {

@@ -15,7 +15,9 @@ inline uint32_t Get(const win::Bitmap& b, int x, int y) {
   return v;
 }
 
-inline void Put(win::Bitmap& b, int x, int y, uint32_t v) { std::memcpy(b.Row(y) + 4 * x, &v, 4); }
+inline void Put(win::Bitmap& b, int x, int y, uint32_t v) {
+  std::memcpy(b.Row(y) + 4 * x, &v, 4);
+}
 
 inline win::Bitmap Filled(int w, int h, uint32_t v) {
   win::Bitmap b(w, h);
@@ -25,8 +27,8 @@ inline win::Bitmap Filled(int w, int h, uint32_t v) {
 }
 
 // Random bytes; every eighth pixel of a 32-bit bitmap is the key, so key handling is exercised.
-inline win::Bitmap Random(int w, int h, uint32_t seed, win::PixelFormat f = win::PixelFormat::Bgra32,
-                          bool withKeys = false) {
+inline win::Bitmap Random(int w, int h, uint32_t seed,
+                          win::PixelFormat f = win::PixelFormat::Bgra32, bool withKeys = false) {
   win::Bitmap b(w, h, f);
   std::mt19937 rng(seed);
   for (int y = 0; y < h; ++y)
@@ -45,6 +47,8 @@ inline bool SamePixels(const win::Bitmap& a, const win::Bitmap& b) {
   return true;
 }
 
-inline uint8_t Ch(uint32_t px, int c) { return uint8_t(px >> (8 * c)); }
+inline uint8_t Ch(uint32_t px, int c) {
+  return uint8_t(px >> (8 * c));
+}
 
 }  // namespace pixeltest

@@ -1,5 +1,3 @@
-#include "skin/render/sAlphaGraph.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "skin/render/sAlphaGraph.h"
 #include "tests/skin/render/PixelTestUtils.h"
 
 namespace {
@@ -29,12 +28,15 @@ void ForEachSimdLevel(const std::function<void(const std::string&)>& body) {
 }
 
 // Reference formulas, written straight from the definitions.
-uint8_t RefBlendByte(int d, int s, int alpha) { return uint8_t((d * alpha + s * (255 - alpha) + 127) >> 8); }
+uint8_t RefBlendByte(int d, int s, int alpha) {
+  return uint8_t((d * alpha + s * (255 - alpha) + 127) >> 8);
+}
 
 uint32_t RefDrawAlpha(uint32_t d, uint32_t s) {
   const int a = s >> 24, da = d >> 24;
   uint32_t out = 0;
-  for (int c = 0; c < 3; ++c) out |= uint32_t(((Ch(s, c) - Ch(d, c)) * a + Ch(d, c) * 256) >> 8) << (8 * c);
+  for (int c = 0; c < 3; ++c)
+    out |= uint32_t(((Ch(s, c) - Ch(d, c)) * a + Ch(d, c) * 256) >> 8) << (8 * c);
   return out | (uint32_t(a > 0 ? da + a * (255 - da) / 255 : da) << 24);
 }
 
@@ -47,17 +49,44 @@ TEST(BlendBitmapsRect, MatchesTheFormulaOnRandomPixels) {
       TacFastSum32 sum;
       ASSERT_TRUE(sum.Attach(&src, &dst));
       sum.Alpha = uint8_t(alpha);
-      sum.DstX1 = 3; sum.DstY1 = 1; sum.DstX2 = 50; sum.DstY2 = 6;  // 47 x 5
-      sum.SrcX1 = 1; sum.SrcY1 = 2; sum.SrcX2 = 48; sum.SrcY2 = 7;
+      sum.DstX1 = 3;
+      sum.DstY1 = 1;
+      sum.DstX2 = 50;
+      sum.DstY2 = 6;  // 47 x 5
+      sum.SrcX1 = 1;
+      sum.SrcY1 = 2;
+      sum.SrcX2 = 48;
+      sum.SrcY2 = 7;
       sum.BlendBitmapsRect();
       for (int y = 0; y < 7; ++y)
         for (int x = 0; x < 53; ++x)
           for (int b = 0; b < 4; ++b) {
             const bool inside = x >= 3 && x < 50 && y >= 1 && y < 6;
             const uint8_t d = start.Row(y)[4 * x + b];
-            const uint8_t expected = inside ? RefBlendByte(d, src.Row(y + 1)[4 * (x - 2) + b], alpha) : d;
-            ASSERT_EQ(dst.Row(y)[4 * x + b], expected) << level << " alpha " << alpha << " at " << x << "," << y;
+            const uint8_t expected =
+                inside ? RefBlendByte(d, src.Row(y + 1)[4 * (x - 2) + b], alpha) : d;
+            ASSERT_EQ(dst.Row(y)[4 * x + b], expected)
+                << level << " alpha " << alpha << " at " << x << "," << y;
           }
+    });
+  }
+}
+
+TEST(BlendBitmapsRect, EveryByteAndWeight) {
+  // All 65536 pairs of destination and source bytes, for every weight.
+  Bitmap src(128, 128), start(128, 128);
+  for (int i = 0; i < 65536; ++i) {
+    start.Row(i / 512)[i % 512] = uint8_t(i);
+    src.Row(i / 512)[i % 512] = uint8_t(i >> 8);
+  }
+  for (int alpha = 0; alpha < 256; ++alpha) {
+    Bitmap expected(128, 128);
+    for (int i = 0; i < 65536; ++i)
+      expected.Row(i / 512)[i % 512] = RefBlendByte(i & 255, i >> 8, alpha);
+    ForEachSimdLevel([&](const std::string& level) {
+      Bitmap dst = start;
+      BlendBitmapsWhole(&dst, &src, uint8_t(alpha));
+      ASSERT_TRUE(SamePixels(dst, expected)) << level << " alpha " << alpha;
     });
   }
 }
@@ -81,8 +110,14 @@ TEST(BlendBitmapsRect, SkipsWhatLiesOutsideAndSizesThatDoNotMatch) {
   Bitmap dst = Filled(4, 4, 0x64646464);
   TacFastSum32 sum;
   ASSERT_TRUE(sum.Attach(&src, &dst));
-  sum.DstX1 = -2; sum.DstY1 = 2; sum.DstX2 = 9; sum.DstY2 = 9;
-  sum.SrcX1 = -2; sum.SrcY1 = 2; sum.SrcX2 = 9; sum.SrcY2 = 9;
+  sum.DstX1 = -2;
+  sum.DstY1 = 2;
+  sum.DstX2 = 9;
+  sum.DstY2 = 9;
+  sum.SrcX1 = -2;
+  sum.SrcY1 = 2;
+  sum.SrcX2 = 9;
+  sum.SrcY2 = 9;
   sum.BlendBitmapsRect();  // alpha 0: the source replaces the clipped part
   for (int y = 0; y < 4; ++y) EXPECT_EQ(Get(dst, 1, y), y >= 2 ? 0u : 0x64646464u) << y;
   Bitmap small = Filled(3, 3, 0x64646464), thin(1, 4);
@@ -104,11 +139,118 @@ TEST(BlendBitmapsRect, OverlappingInPlaceFollowsTheRowOrder) {
     TacFastSum32 sum;
     ASSERT_TRUE(sum.Attach(&b, &b));
     sum.Alpha = 90;
-    sum.DstX2 = 8; sum.DstY2 = 5;
-    sum.SrcX1 = 1; sum.SrcY1 = 1; sum.SrcX2 = 9; sum.SrcY2 = 6;
+    sum.DstX2 = 8;
+    sum.DstY2 = 5;
+    sum.SrcX1 = 1;
+    sum.SrcY1 = 1;
+    sum.SrcX2 = 9;
+    sum.SrcY2 = 6;
     sum.BlendBitmapsRect();
     EXPECT_TRUE(SamePixels(b, expected)) << level;
   });
+}
+
+TEST(BlendBitmapsRect, BottomUpScanLines) {
+  // A bottom-up bitmap has a negative scan-line distance; the result is the same picture.
+  const Bitmap src = Random(19, 6, 31), start = Random(19, 6, 32);
+  Bitmap flippedSrc(19, 6, PixelFormat::Bgra32, win::RowOrder::BottomUp);
+  Bitmap flippedDst(19, 6, PixelFormat::Bgra32, win::RowOrder::BottomUp);
+  for (int y = 0; y < 6; ++y) {
+    std::memcpy(flippedSrc.Row(y), src.Row(y), 19 * 4);
+    std::memcpy(flippedDst.Row(y), start.Row(y), 19 * 4);
+  }
+  TacFastSum32 sum;
+  ASSERT_TRUE(sum.Attach(&flippedSrc, &flippedDst));
+  EXPECT_EQ(sum.FDeltaSrc, -flippedSrc.Stride());
+  Bitmap dst = start;
+  BlendBitmapAt(&dst, &src, 77, {2, 1}, {1, 0, 15, 4});
+  BlendBitmapAt(&flippedDst, &flippedSrc, 77, {2, 1}, {1, 0, 15, 4});
+  for (int y = 0; y < 6; ++y) EXPECT_EQ(std::memcmp(dst.Row(y), flippedDst.Row(y), 19 * 4), 0) << y;
+}
+
+// Points and rectangles near the ends of the integer range: nothing wraps around into the
+// bitmaps, so operations aimed entirely outside leave the destination as it was.
+TEST(Blends, FarOutRectanglesTouchNothing) {
+  constexpr int kMin = INT32_MIN, kMax = INT32_MAX;
+  const Bitmap src = Random(6, 6, 51, PixelFormat::Bgra32, true), start = Random(5, 5, 52);
+  TCacheInfo ready;
+  ready.Ready = true;
+  ready.Bmp = const_cast<Bitmap*>(&src);
+  ready.X = kMax;
+  const std::vector<std::pair<const char*, std::function<void(Bitmap&)>>> cases = {
+      {"BlendBitmapAt far right",
+       [&](Bitmap& d) {
+         BlendBitmapAt(&d, &src, 9, {kMax, 0}, {0, 0, 6, 6});
+       }},
+      {"BlendBitmapAt far left",
+       [&](Bitmap& d) {
+         BlendBitmapAt(&d, &src, 9, {kMin, kMin}, {0, 0, kMax, kMax});
+       }},
+      {"BlendBitmapAt source far left",
+       [&](Bitmap& d) {
+         BlendBitmapAt(&d, &src, 9, {kMax - 1, 0}, {kMin, 0, 3, 3});
+       }},
+      {"TacFastSum32",
+       [&](Bitmap& d) {
+         TacFastSum32 sum;
+         sum.Attach(&src, &d);
+         sum.DstX1 = kMin;
+         sum.DstX2 = kMin + 3;
+         sum.DstY2 = 3;
+         sum.SrcX1 = kMax - 3;
+         sum.SrcX2 = kMax;
+         sum.SrcY2 = 3;
+         sum.BlendBitmapsRect();
+       }},
+      {"BlendOverKey",
+       [&](Bitmap& d) {
+         BlendOverKey(&d, kMax, kMax, clFuchsia, 0.5, {kMin, kMin, 3, 3}, &src);
+       }},
+      {"CopyExceptKey", [&](Bitmap& d) { CopyExceptKey(&d, &src, kMax, clFuchsia, kMin); }},
+      {"CopyRectExceptKey",
+       [&](Bitmap& d) {
+         CopyRectExceptKey(&d, &src, kMax - 2, 0, clFuchsia, {kMin, 0, 5, 5});
+       }},
+      {"CopyWithParentBg",
+       [&](Bitmap& d) {
+         CopyWithParentBg(&d, &src, kMin, true, ready, clFuchsia, {0, 0, 5, 5}, 0);
+       }},
+      {"CopyThroughKeyMask",
+       [&](Bitmap& d) {
+         CopyThroughKeyMask(&d, &src, {kMin, 0, kMin + 5, 5}, &src, {kMax, 0}, {0, 0});
+       }},
+      {"CopyMaskedRect",
+       [&](Bitmap& d) {
+         CopyMaskedRect({kMin, 0, kMax, 5}, {0, 0, 5, 3}, &d, {kMin, 0, kMax, kMax}, true, ready,
+                        &src);
+       }},
+      {"DrawMaskedImage",
+       [&](Bitmap& d) {
+         DrawMaskedImage(&d, {kMax, 0}, {kMin, 0, kMax, 3}, &src, {0, kMin, 6, kMax}, kMax, 1);
+       }},
+      {"DrawAlpha32",
+       [&](Bitmap& d) {
+         DrawAlpha32({kMin, kMin, kMax, kMax}, {0, 0, 6, 6}, &d, false, TCacheInfo{}, &src);
+       }},
+      {"DrawAlphaGlyph",
+       [&](Bitmap& d) {
+         DrawAlphaGlyph({kMax - 1, 0, kMax, 5}, {0, 0, 6, 6}, &d, true, 0, clNoGrey, true, ready,
+                        &src);
+       }},
+  };
+  for (const auto& [name, run] : cases) {
+    Bitmap dst = start;
+    run(dst);
+    EXPECT_TRUE(SamePixels(dst, start)) << name;
+  }
+  // A parent far away: key pixels find no parent pixel and stay as they were.
+  Bitmap dst = start;
+  CopyWithParentBg(&dst, &src, 0, true, ready, clFuchsia, {0, 0, 4, 4}, 0);
+  for (int y = 0; y < 5; ++y)
+    for (int x = 0; x < 5; ++x) {
+      const uint32_t s = Get(src, x, y);
+      EXPECT_EQ(Get(dst, x, y), s == kKeyPixel ? Get(start, x, y) : (s | kOpaque)) << x << "," << y;
+    }
 }
 
 TEST(BlendBitmapAt, ClipsBothSidesTogether) {
@@ -137,9 +279,11 @@ TEST(BlendBitmapAt, ClipsBothSidesTogether) {
         if (inside) {
           const uint32_t s = Get(src, x - c.dx + c.sx, y - c.dy + c.sy);
           expected = 0;
-          for (int b = 0; b < 4; ++b) expected |= uint32_t(RefBlendByte(0x11, Ch(s, b), 0)) << (8 * b);
+          for (int b = 0; b < 4; ++b)
+            expected |= uint32_t(RefBlendByte(0x11, Ch(s, b), 0)) << (8 * b);
         }
-        EXPECT_EQ(Get(dst, x, y), expected) << c.point.x << "," << c.point.y << " at " << x << "," << y;
+        EXPECT_EQ(Get(dst, x, y), expected)
+            << c.point.x << "," << c.point.y << " at " << x << "," << y;
       }
   }
 }
@@ -147,7 +291,7 @@ TEST(BlendBitmapAt, ClipsBothSidesTogether) {
 TEST(BlendOverKey, FactorIsTheDestinationShare) {
   Bitmap src = Filled(3, 3, 0xFFC86400);  // r 200, g 100, b 0
   Put(src, 1, 0, kKeyPixel);
-  Put(src, 2, 0, 0x01FF00FF);  // not the key
+  Put(src, 2, 0, 0x01FF00FF);             // not the key
   Bitmap dst = Filled(4, 4, 0x40000064);  // b 100
   // Inclusive rectangle from -1: its left column is dropped and the rest moves right by one.
   BlendOverKey(&dst, 0, 0, clFuchsia, 0.25, {-1, 0, 5, 1}, &src);
@@ -162,8 +306,12 @@ TEST(BlendOverKey, FactorIsTheDestinationShare) {
 TEST(CopyExceptKey, ConvertsTheKeyAndSetsAlpha) {
   Bitmap src24(3, 2, PixelFormat::Bgr24);
   uint8_t* r = src24.Row(0);
-  r[0] = 0xFF; r[1] = 0x00; r[2] = 0xFF;  // the key
-  r[3] = 1; r[4] = 2; r[5] = 3;
+  r[0] = 0xFF;
+  r[1] = 0x00;
+  r[2] = 0xFF;  // the key
+  r[3] = 1;
+  r[4] = 2;
+  r[5] = 3;
   Bitmap dst = Filled(4, 4, 0x12345678);
   CopyExceptKey(&dst, &src24, 0, clFuchsia, 1);
   EXPECT_EQ(Get(dst, 0, 1), 0x12345678u);
@@ -238,6 +386,31 @@ TEST(CopyWithParentBg, ThreeCasesAndOutsideParents) {
   EXPECT_EQ(Get(self, 2, 0), b | kOpaque);
 }
 
+TEST(CopyThroughKeyMask, CopiesWhereTheSelectorIsMagenta) {
+  const Bitmap src = Random(5, 5, 21);
+  // Selector: the destination itself; magenta with any alpha selects.
+  Bitmap dst = Filled(4, 4, 0x11111111);
+  Put(dst, 1, 1, 0x00FF00FF);
+  Put(dst, 2, 1, 0x80FF00FF);
+  Put(dst, 3, 1, 0x00FF00FE);
+  CopyThroughKeyMask(&dst, &src, {1, 1, 4, 4}, nullptr, {}, {2, 3});
+  EXPECT_EQ(Get(dst, 1, 1), Get(src, 2, 3));
+  EXPECT_EQ(Get(dst, 2, 1), Get(src, 3, 3));
+  EXPECT_EQ(Get(dst, 3, 1), 0x00FF00FEu);
+  // A corner piece of another bitmap as selector, partly left of the destination.
+  Bitmap piece = Filled(6, 6, 0xFFFF00FF);
+  Bitmap out = Filled(4, 4, 7);
+  CopyThroughKeyMask(&out, &src, {-1, 0, 2, 2}, &piece, {3, 4}, {0, 0});
+  EXPECT_EQ(Get(out, 0, 0), Get(src, 1, 0));
+  EXPECT_EQ(Get(out, 0, 1), Get(src, 1, 1));
+  EXPECT_EQ(Get(out, 1, 1), Get(src, 2, 1));
+  EXPECT_EQ(Get(out, 2, 0), 7u);
+  EXPECT_EQ(KeyMaskCornerOrigin(17, {10, 20, 40, 60}, 30, 20, 4, 5), (win::POINT{36, 35}));
+  EXPECT_EQ(KeyMaskCornerOrigin(14, {10, 20, 40, 60}, 30, 20, 4, 5), (win::POINT{36, 20}));
+  EXPECT_EQ(KeyMaskCornerOrigin(16, {10, 20, 40, 60}, 30, 20, 4, 5), (win::POINT{10, 35}));
+  EXPECT_EQ(KeyMaskCornerOrigin(99, {10, 20, 40, 60}, 30, 20, 4, 5), (win::POINT{10, 20}));
+}
+
 TEST(CopyMaskedRect, MaskBlendAndKeyPixels) {
   // Picture in row 0, its mask one row lower (half of the image rectangle's height).
   Bitmap src(2, 2);
@@ -277,7 +450,10 @@ TEST(DrawMaskedImage, ModesAndAlpha) {
   Put(src, 1, 0, 0x00010203);
   Put(src, 1, 1, 0x00FF0000);  // red mask 255: not drawn
   Put(src, 2, 0, kKeyPixel);
-  struct Case { int mode; uint32_t expected; } cases[] = {
+  struct Case {
+    int mode;
+    uint32_t expected;
+  } cases[] = {
       {1, 0xBE695032},  // alpha 127 + 127 * 128 / 255 = 190
       {2, 0xBE1E302A},  // the paler look: mask channels + 100
   };
@@ -298,7 +474,9 @@ TEST(DrawMaskedImage, ModesAndAlpha) {
 TEST(DrawAlpha32, MatchesTheFormulaOnRandomPixels) {
   const Bitmap src = Random(45, 9, 11, PixelFormat::Bgra32, true), start = Random(40, 12, 12);
   const Bitmap parent = Random(60, 30, 13);
-  struct Case { bool ready, useParentBg; } cases[] = {{false, false}, {true, false}, {true, true}};
+  struct Case {
+    bool ready, useParentBg;
+  } cases[] = {{false, false}, {true, false}, {true, true}};
   for (const Case& c : cases) {
     TCacheInfo ci;
     ci.Ready = c.ready;
@@ -320,7 +498,89 @@ TEST(DrawAlpha32, MatchesTheFormulaOnRandomPixels) {
     ForEachSimdLevel([&](const std::string& level) {
       Bitmap dst = start;
       DrawAlpha32(dstRect, srcRect, &dst, c.useParentBg, ci, &src);
-      EXPECT_TRUE(SamePixels(dst, expected)) << level << " ready " << c.ready << " parent " << c.useParentBg;
+      EXPECT_TRUE(SamePixels(dst, expected))
+          << level << " ready " << c.ready << " parent " << c.useParentBg;
+    });
+  }
+}
+
+// Random pictures (with key pixels) through the other blends, against the formulas written out
+// per pixel; each destination rectangle hangs over an edge.
+TEST(Blends, RandomPixelsMatchTheFormulas) {
+  const Bitmap src = Random(23, 26, 41, PixelFormat::Bgra32, true);
+  const Bitmap start = Random(20, 15, 42);
+  auto check = [&](const char* name, const Bitmap& got, auto expectedAt) {
+    for (int y = 0; y < start.Height(); ++y)
+      for (int x = 0; x < start.Width(); ++x)
+        ASSERT_EQ(Get(got, x, y), expectedAt(x, y)) << name << " at " << x << "," << y;
+  };
+  auto mix = [](uint32_t d, uint32_t s, auto channel, uint32_t alpha) {
+    uint32_t out = alpha << 24;
+    for (int c = 0; c < 3; ++c) out |= uint32_t(channel(Ch(d, c), Ch(s, c), c)) << (8 * c);
+    return out;
+  };
+  {  // BlendOverKey: source (2..22, 1..13) inclusive at (-3, 4).
+    Bitmap dst = start;
+    BlendOverKey(&dst, -3, 4, clFuchsia, 0.3, {2, 1, 22, 13}, &src);
+    check("BlendOverKey", dst, [&](int x, int y) {
+      const int sx = x + 3 + 2, sy = y - 4 + 1;
+      const uint32_t d = Get(start, x, y);
+      if (sx > 22 || sy < 1 || sy > 13) return d;
+      const uint32_t s = Get(src, sx, sy);
+      if (s == kKeyPixel) return d;
+      return mix(
+          d, s, [](int dc, int sc, int) { return int(std::lrint(sc - (sc - dc) * 0.3)); }, d >> 24);
+    });
+  }
+  {  // CopyMaskedRect: picture rows 0..12, mask 13 rows lower, without parent information.
+    Bitmap dst = start;
+    CopyMaskedRect({5, -2, 25, 11}, {1, 0, 21, 13}, &dst, {0, 0, 23, 26}, false, TCacheInfo{},
+                   &src);
+    check("CopyMaskedRect", dst, [&](int x, int y) {
+      const int sx = x - 5 + 1, sy = y + 2;
+      const uint32_t d = Get(start, x, y);
+      if (x < 5 || sy > 12) return d;
+      const uint32_t s = Get(src, sx, sy), m = Get(src, sx, sy + 13);
+      if (s == kKeyPixel) return d;
+      return mix(
+          d, s, [&](int dc, int sc, int c) { return ((dc - sc) * Ch(m, c) + sc * 256) >> 8; },
+          d >> 24);
+    });
+  }
+  for (int mode : {1, 2}) {  // DrawMaskedImage: frames 13 rows high, drawn at (-1, 3).
+    Bitmap dst = start;
+    DrawMaskedImage(&dst, {-1, 3}, {0, 0, 23, 13}, &src, {0, 0, 23, 26}, 1, mode);
+    check("DrawMaskedImage", dst, [&](int x, int y) {
+      const int sx = x + 1, sy = y - 3;
+      const uint32_t d = Get(start, x, y);
+      if (sy < 0 || sy > 12 || sx > 22) return d;
+      const uint32_t s = Get(src, sx, sy), m = Get(src, sx, sy + 13);
+      const int mr = Ch(m, 2), da = d >> 24;
+      if (s == kKeyPixel || mr == 255) return d;
+      return mix(
+          d, s,
+          [&](int dc, int sc, int c) {
+            const int mc = mode == 1 ? Ch(m, c) : std::min(Ch(m, c) + 100, 255);
+            return std::clamp(((dc - sc) * mc + sc * 256) >> 8, 0, 255);
+          },
+          uint32_t(da + (255 - mr) * (255 - da) / 255));
+    });
+  }
+  for (int blend : {0, 35}) {  // DrawAlphaGlyph with a ready background, keys left alone.
+    Bitmap dst = start;
+    TCacheInfo ci;
+    ci.Ready = true;
+    DrawAlphaGlyph({-4, 2, 16, 30}, {3, 1, 23, 26}, &dst, false, blend, clNoGrey, false, ci, &src);
+    check("DrawAlphaGlyph", dst, [&](int x, int y) {
+      const int sx = x + 4 + 3, sy = y - 2 + 1;
+      const uint32_t d = Get(start, x, y);
+      if (x >= 16 || sy < 1 || sx > 22) return d;
+      const uint32_t s = Get(src, sx, sy);
+      if (s == kKeyPixel) return d;
+      const int a = s >> 24, weight = blend == 0 ? a : (100 - blend) * a / 100;
+      const uint32_t alpha = blend == 0 ? std::max(d >> 24, s >> 24) : d >> 24;
+      return mix(
+          d, s, [&](int dc, int sc, int) { return ((sc - dc) * weight + dc * 256) >> 8; }, alpha);
     });
   }
 }
@@ -372,7 +632,11 @@ TEST(DrawAlphaGlyph, ReflectionUsesTheDrawnRectangle) {
 
 TEST(PaintDisabledLook, GreyAndBlend) {
   const Bitmap start = Filled(2, 2, 0x40000000);
-  struct Case { int kind; TColor fill, parentColour; uint32_t expected; } cases[] = {
+  struct Case {
+    int kind;
+    TColor fill, parentColour;
+    uint32_t expected;
+  } cases[] = {
       {dkBlended, clWhite, clBlack, 0x40808080},   // 127.5 -> 128
       {dkBlended, clFuchsia, clBlue, 0x40000080},  // no fill colour: the parent control's colour
       {0, clWhite, clBlack, 0x40000000},
@@ -408,13 +672,15 @@ Bitmap RefBlur(const Bitmap& in, int radius) {
   for (int y = 0; y < in.Height(); ++y)
     for (int x = 0; x < in.Width(); ++x) {
       uint32_t sum = 0;
-      for (int k = -j; k <= j; ++k) sum += w[k + j] * in.Row(y)[std::clamp(x + k, 0, in.Width() - 1)];
+      for (int k = -j; k <= j; ++k)
+        sum += w[k + j] * in.Row(y)[std::clamp(x + k, 0, in.Width() - 1)];
       rows.Row(y)[x] = uint8_t(sum >> 16);
     }
   for (int y = 0; y < in.Height(); ++y)
     for (int x = 0; x < in.Width(); ++x) {
       uint32_t sum = 0;
-      for (int k = -j; k <= j; ++k) sum += w[k + j] * rows.Row(std::clamp(y + k, 0, in.Height() - 1))[x];
+      for (int k = -j; k <= j; ++k)
+        sum += w[k + j] * rows.Row(std::clamp(y + k, 0, in.Height() - 1))[x];
       out.Row(y)[x] = uint8_t(sum >> 16);
     }
   return out;
@@ -465,6 +731,67 @@ TEST(BlurMask8, MatchesTheReferenceAndLeavesOthersAlone) {
   BlurMask8(&c, 3);
   EXPECT_TRUE(SamePixels(g, grey));
   EXPECT_TRUE(SamePixels(c, colour));
+}
+
+TEST(DrawGlowText, TintsThroughACachedMask) {
+  // A cached mask of the right size is used as it is: here one dark pixel, one half-tone pixel
+  // and white elsewhere. The working rectangle is rect inflated by glowSize + 4 = 6.
+  const win::RECT rect{2, 3, 6, 5};  // 4 x 2 -> mask 16 x 14 at (-4, -3)
+  auto cache = std::make_unique<Bitmap>(16, 14, PixelFormat::Gray8);
+  std::memset(cache->Bits(), 255, cache->SizeInBytes());
+  cache->Row(3)[4] = 0;    // over dst (0, 0)
+  cache->Row(4)[5] = 128;  // over dst (1, 1)
+  cache->Row(0)[0] = 0;    // outside the destination
+  const Bitmap* kept = cache.get();
+  Bitmap dst = Filled(8, 8, 0x40C86432);
+  DrawGlowText(&dst, nullptr, u"ignored", rect, cache, clWhite, 2, 15, win::DT_CENTER);
+  EXPECT_EQ(cache.get(), kept);
+  EXPECT_EQ(Get(dst, 0, 0), 0xFFFFFFFFu);
+  // c' = 255 + 128 * (c - 255) div 255 (towards zero), A' = 64 + 127 * 191 div 255 = 159.
+  EXPECT_EQ(Get(dst, 1, 1), 0x9FE4B299u);
+  EXPECT_EQ(Get(dst, 2, 2), 0x40C86432u);
+  // Rectangles no bitmap could hold paint nothing and leave the cache alone.
+  const Bitmap before = dst;
+  DrawGlowText(&dst, nullptr, u"x", {INT32_MIN, 0, INT32_MAX, 5}, cache, clWhite, 2, 0, 0);
+  DrawGlowText(&dst, nullptr, u"x", rect, cache, clWhite, INT32_MAX, 0, 0);
+  EXPECT_TRUE(SamePixels(dst, before));
+  EXPECT_EQ(cache.get(), kept);
+}
+
+TEST(DrawGlowText, BuildsABlurredMaskOfTheText) {
+  const win::HFONT font =
+      win::CreateFontW(-16, 0, 0, 0, win::FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, u"Sans");
+  std::unique_ptr<Bitmap> cache;
+  Bitmap dst = Filled(80, 40, 0xFF000000);
+  const win::RECT rect{10, 10, 70, 30};
+  DrawGlowText(&dst, font, u"Glow", rect, cache, clWhite, 3, 0,
+               win::DT_CENTER | win::DT_VCENTER | win::DT_SINGLELINE);
+  ASSERT_TRUE(cache);
+  EXPECT_EQ(cache->Format(), PixelFormat::Gray8);
+  EXPECT_EQ(cache->Width(), 60 + 14);
+  EXPECT_EQ(cache->Height(), 20 + 14);
+  // The mask is dark under the text, white at its border, with soft steps between.
+  int darkest = 255, levels = 0;
+  std::vector<bool> seen(256);
+  for (int y = 0; y < cache->Height(); ++y)
+    for (int x = 0; x < cache->Width(); ++x) {
+      const uint8_t m = cache->Row(y)[x];
+      darkest = std::min<int>(darkest, m);
+      if (!seen[m]) ++levels;
+      seen[m] = true;
+    }
+  EXPECT_LT(darkest, 160);
+  EXPECT_GT(levels, 20);
+  EXPECT_EQ(cache->Row(0)[0], 255);
+  // The destination glows under the text's centre and stays black far from it.
+  EXPECT_GT(Ch(Get(dst, 40, 20), 1), 60);
+  EXPECT_EQ(Get(dst, 1, 1), 0xFF000000u);
+  // Another size rebuilds the mask.
+  const Bitmap* first = cache.get();
+  DrawGlowText(&dst, font, u"Glow", {10, 10, 60, 30}, cache, clWhite, 3, 0, win::DT_CENTER);
+  EXPECT_NE(cache.get(), first);
+  EXPECT_EQ(cache->Width(), 50 + 14);
+  win::DeleteObject(font);
 }
 
 }  // namespace

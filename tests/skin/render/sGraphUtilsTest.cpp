@@ -1,8 +1,7 @@
-#include "skin/render/sGraphUtils.h"
-
 #include <gtest/gtest.h>
 
 #include "platform/base/Errors.h"
+#include "skin/render/sGraphUtils.h"
 #include "tests/skin/render/PixelTestUtils.h"
 
 namespace {
@@ -12,6 +11,10 @@ using win::Bitmap;
 using win::PixelFormat;
 
 constexpr uint32_t kOpaque = 0xFF000000;
+
+TsGradArray Bands(std::initializer_list<TsGradPie> bands) {
+  return TsGradArray(bands);
+}
 
 TEST(TacFast32, AttachNeedsTwoByTwo32Bit) {
   TacFast32 fast;
@@ -66,9 +69,30 @@ TEST(SolidFill, DrawsThroughTheContextWithResolvedColours) {
   SolidFrame(fdc, {0, 0, 5, 5}, 1, clWhite, 2, 1, 1);
   const char* expected[] = {"#####", "#...#", "#...#", "#####", "#####"};
   for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 5; ++x) EXPECT_EQ(Get(frame, x, y) != 0, expected[y][x] == '#') << x << "," << y;
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(Get(frame, x, y) != 0, expected[y][x] == '#') << x << "," << y;
   win::DeleteDC(dc);
   win::DeleteDC(fdc);
+}
+
+TEST(FillRect32, FarOutRectanglesAndWidths) {
+  constexpr int kMin = INT32_MIN, kMax = INT32_MAX;
+  Bitmap b(4, 4);
+  FillRect32(&b, {kMin, kMin, kMax, kMax}, clWhite);
+  EXPECT_TRUE(SamePixels(b, Filled(4, 4, 0xFFFFFFFF)));
+  // Strip widths that would wrap around a 32-bit edge give strips reaching past the bitmap.
+  Bitmap frame(4, 4);
+  SolidFrame32(&frame, {0, 0, 4, 4}, kMax, clWhite, kMax, kMax, kMax);
+  EXPECT_TRUE(SamePixels(frame, Filled(4, 4, 0xFFFFFFFF)));
+  Bitmap none(4, 4);
+  SolidFrame32(&none, {kMax - 1, kMax - 1, kMax, kMax}, kMin, clWhite, kMin, kMin, kMin);
+  EXPECT_TRUE(SamePixels(none, Bitmap(4, 4)));
+  const Bitmap texture = Random(5, 5, 9);
+  Bitmap mixed(4, 4);
+  PaintGradientTexture(&mixed, {kMin, kMin, kMax, kMax}, Bands({{0, 0, 100, 0, 0}}), 255,
+                       {0, 0, 2, 2}, &texture);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(Get(mixed, x, y) >> 24, 0xFFu) << x << "," << y;
 }
 
 TEST(SetRectAlpha, SkipsOnlyTheWholeKeyValue) {
@@ -85,13 +109,16 @@ TEST(SetRectAlpha, SkipsOnlyTheWholeKeyValue) {
 }
 
 TEST(ColourArithmetic, BlendColorsRoundsHalfToEven) {
-  struct Case { TColor c1, c2; double f; TColor expected; } cases[] = {
-      {0x0000FF, 0x000000, 0.5, 0x000080},        // 127.5 -> 128
-      {0x000001, 0x000000, 0.5, 0x000000},        // 0.5 -> 0
-      {0x000003, 0x000000, 0.5, 0x000002},        // 1.5 -> 2
-      {0x01FFFFFF, 0x000000, 0.25, 0x01404040},   // 63.75 -> 64, high byte of c1
-      {0x102030, 0x302010, 1.0, 0x102030},
-      {0x102030, 0x302010, 0.0, 0x302010},
+  struct Case {
+    TColor c1, c2;
+    double f;
+    TColor expected;
+  } cases[] = {
+      {0x0000FF, 0x000000, 0.5, 0x000080},       // 127.5 -> 128
+      {0x000001, 0x000000, 0.5, 0x000000},       // 0.5 -> 0
+      {0x000003, 0x000000, 0.5, 0x000002},       // 1.5 -> 2
+      {0x01FFFFFF, 0x000000, 0.25, 0x01404040},  // 63.75 -> 64, high byte of c1
+      {0x102030, 0x302010, 1.0, 0x102030},      {0x102030, 0x302010, 0.0, 0x302010},
   };
   for (const Case& c : cases) EXPECT_EQ(BlendColors(c.c1, c.c2, c.f), c.expected) << c.c1;
   EXPECT_EQ(BlendColors(clBtnFace, clBtnFace, 0.3), TColor(win::GetSysColor(win::COLOR_BTNFACE)));
@@ -101,18 +128,25 @@ TEST(ColourArithmetic, ChangeSaturation) {
   const TColor c = win::RGB(200, 100, 50);
   EXPECT_EQ(ChangeSaturation(c, 0), c);
   EXPECT_EQ(ChangeSaturation(c, 50), TColor(win::RGB(242, 92, 17)));
-  EXPECT_EQ(ChangeSaturation(c, 200), TColor(win::RGB(255, 67, 0)));    // clamped
+  EXPECT_EQ(ChangeSaturation(c, 200), TColor(win::RGB(255, 67, 0)));      // clamped
   EXPECT_EQ(ChangeSaturation(c, -100), TColor(win::RGB(117, 117, 117)));  // washed out
+  EXPECT_EQ(ChangeSaturation(c, 2147483647), TColor(win::RGB(255, 0, 0)));
   EXPECT_EQ(ChangeSaturation(0x05000000 | c, 50) >> 24, 0x05);
 }
 
 TEST(ColourArithmetic, ShiftHue) {
-  struct Case { TColor colour; int degrees; TColor expected; } cases[] = {
+  struct Case {
+    TColor colour;
+    int degrees;
+    TColor expected;
+  } cases[] = {
       {clRed, 120, clLime},
       {clRed, 240, clBlue},
       {clRed, -120, clBlue},  // negative shifts are normalised into 0..359
       {clLime, -480, clRed},
       {win::RGB(200, 100, 50), 60, win::RGB(150, 200, 50)},
+      {clFuchsia, 30, win::RGB(255, 0, 128)},      // hue 330, last sector; 127.5 -> 128
+      {win::RGB(5, 0, 5), 30, win::RGB(5, 0, 2)},  // 2.5 -> 2
       {clGray, 77, clGray},
       {clBlack, 10, clBlack},
       {0x7F0000FF, 120, 0x7F00FF00},  // high byte kept
@@ -203,8 +237,6 @@ TEST(ParseGradientData, Words) {
   EXPECT_THROW(ParseGradientData(u"1;x;3;0;0"), EConvertError);
 }
 
-TsGradArray Bands(std::initializer_list<TsGradPie> bands) { return TsGradArray(bands); }
-
 std::vector<int> RedColumn(const Bitmap& b, int x) {
   std::vector<int> v;
   for (int y = 0; y < b.Height(); ++y) v.push_back(Ch(Get(b, x, y), 2));
@@ -221,12 +253,17 @@ TEST(PaintGradient, VerticalBands) {
       {"one band", Bands({{0, 90, 100, 0, 0}}), {0, 10, 20, 30, 40, 50, 60, 70, 80, 90}},
       // Band 0 ends at row 5, which band 1 repaints with its first colour; the percents add up
       // to 50 and the last band still reaches the bottom.
-      {"shared row", Bands({{0, 50, 50, 0, 0}, {200, 240, 0, 0, 0}}),
+      {"shared row",
+       Bands({{0, 50, 50, 0, 0}, {200, 240, 0, 0, 0}}),
        {0, 10, 20, 30, 40, 200, 210, 220, 230, 240}},
       // A band of zero height paints nothing.
       {"empty band", Bands({{77, 77, 0, 0, 0}, {0, 9, 100, 0, 0}}), {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
       // Accumulators round half to even: 0, 0.5, 1, 1.5, 2 ... over 4 steps.
       {"ties", Bands({{0, 2, 40, 0, 0}, {5, 5, 0, 0, 0}}), {0, 0, 1, 2, 5, 5, 5, 5, 5, 5}},
+      // Percents outside 0..100 (bands not made by the parser) count as 0 and 100.
+      {"out of range",
+       Bands({{9, 9, -50, 0, 0}, {0, 50, 500, 0, 0}, {1, 1, 0, 0, 0}}),
+       {0, 6, 11, 17, 22, 28, 33, 39, 44, 50}},
   };
   for (const Case& c : cases) {
     Bitmap b = Filled(3, 10, 0x00070707);
@@ -254,10 +291,14 @@ TEST(PaintGradient, TrianglesBetweenCornersAndCentre) {
   PaintGradient(&plain, {1, 2, 7, 9}, Bands({{0x203040, 0, 100, 2, 0}}));
   for (int y = 0; y < 8; ++y)
     for (int x = 0; x < 8; ++x)
-      EXPECT_EQ(Get(plain, x, y), (x >= 1 && x < 7 && y >= 2) ? 0xFF403020u : 0x11111111u) << x << "," << y;
+      EXPECT_EQ(Get(plain, x, y), (x >= 1 && x < 7 && y >= 2) ? 0xFF403020u : 0x11111111u)
+          << x << "," << y;
   // Five bands: top-left, centre, top-right, bottom-right, bottom-left.
-  const TsGradArray five = Bands({{0x0000FF, 0, 0, 2, 0}, {0xFFFFFF, 0, 0, 0, 0}, {0x00FF00, 0, 0, 0, 0},
-                                  {0xFF0000, 0, 0, 0, 0}, {0x000000, 0, 0, 0, 0}});
+  const TsGradArray five = Bands({{0x0000FF, 0, 0, 2, 0},
+                                  {0xFFFFFF, 0, 0, 0, 0},
+                                  {0x00FF00, 0, 0, 0, 0},
+                                  {0xFF0000, 0, 0, 0, 0},
+                                  {0x000000, 0, 0, 0, 0}});
   Bitmap b32(21, 21), b24(21, 21, PixelFormat::Bgr24);
   PaintGradient(&b32, {0, 0, 21, 21}, five);
   PaintGradient(&b24, {0, 0, 21, 21}, five);
@@ -296,14 +337,23 @@ TEST(PaintGradient, HorizontalBandsOn32And24Bits) {
 
 TEST(PaintGradientTexture, MixesTheGradientWithTheTile) {
   const Bitmap texture = Random(6, 5, 3);
-  struct Case { int mode; win::RECT rect; win::RECT tile; int weight; } cases[] = {
+  struct Case {
+    int mode;
+    win::RECT rect;
+    win::RECT tile;
+    int weight;
+  } cases[] = {
       {0, {1, 2, 19, 15}, {1, 1, 4, 3}, 100},
       {1, {0, 0, 20, 16}, {2, 0, 5, 4}, 200},
-      {0, {-3, -2, 9, 7}, {0, 0, 0, 0}, 255},  // empty tile rectangle: the texture less its last row and column
+      {0,
+       {-3, -2, 9, 7},
+       {0, 0, 0, 0},
+       255},  // empty tile rectangle: the texture less its last row and column
       {1, {3, 1, 17, 16}, {0, 0, 6, 5}, 0},
   };
   for (const Case& c : cases) {
-    const TsGradArray g = Bands({{0x102030, 0x405060, 30, c.mode, 0}, {0xA0B0C0, 0x00FF00, 0, 0, 0}});
+    const TsGradArray g =
+        Bands({{0x102030, 0x405060, 30, c.mode, 0}, {0xA0B0C0, 0x00FF00, 0, 0, 0}});
     Bitmap gradient(20, 16), dst(20, 16);
     PaintGradient(&gradient, c.rect, g);
     PaintGradientTexture(&dst, c.rect, g, c.weight, c.tile, &texture);
@@ -319,10 +369,12 @@ TEST(PaintGradientTexture, MixesTheGradientWithTheTile) {
         uint32_t expected = 0;
         if (inside) {
           const uint32_t gp = Get(gradient, x, y);
-          const uint32_t tp = Get(texture, (x - c.rect.left) % tw + tile.left, (y - c.rect.top) % th + tile.top);
+          const uint32_t tp =
+              Get(texture, (x - c.rect.left) % tw + tile.left, (y - c.rect.top) % th + tile.top);
           expected = kOpaque;
           for (int ch = 0; ch < 3; ++ch)
-            expected |= uint32_t((c.weight * (Ch(tp, ch) - Ch(gp, ch)) + Ch(gp, ch) * 256) >> 8) << (8 * ch);
+            expected |= uint32_t((c.weight * (Ch(tp, ch) - Ch(gp, ch)) + Ch(gp, ch) * 256) >> 8)
+                        << (8 * ch);
         }
         ASSERT_EQ(Get(dst, x, y), expected) << "mode " << c.mode << " at " << x << "," << y;
       }
@@ -390,6 +442,10 @@ TEST(StretchResample, ClampsOvershootAndStaysInsideTinySources) {
   StretchResample(&step, &out, 16, rfMitchell, 2);
   ASSERT_EQ(out.Format(), PixelFormat::Bgra32);
   for (int x = 1; x < 16; ++x) EXPECT_GE(Ch(Get(out, x, 0), 1), Ch(Get(out, x - 1, 0), 1)) << x;
+  for (int x = 0; x < 16; ++x) {  // alpha is resampled like the colours
+    const uint32_t px = Get(out, x, 1);
+    EXPECT_EQ(px, 0x01010101u * Ch(px, 0)) << x;
+  }
   EXPECT_EQ(Ch(Get(out, 0, 0), 1), 0);
   EXPECT_EQ(Ch(Get(out, 15, 0), 1), 255);
   // A 2 x 2 source under the widest filter mirrors past both edges.
