@@ -78,8 +78,10 @@ class TRtfReader {
   void CloseGroup();
 
   // Output.
-  void EmitChar(char16_t c);
-  void EmitByte(uint8_t b);
+  // escaped: the character came from \' or \u, so it is text even where ';' would end an entry.
+  void EmitChar(char16_t c, bool escaped = false);
+  void EmitByte(uint8_t b, bool escaped = false);
+  void UnicodeEscape(int param);
   void EndParagraph();
   uint32_t CurrentFormat();
   void CharFormatChanged() { FState.FormatValid = false; }
@@ -151,7 +153,7 @@ TRichContent TRtfReader::Read() {
           if (FPendingSkip > 0) {
             --FPendingSkip;
           } else if (value >= 0) {
-            EmitByte(uint8_t(value));
+            EmitByte(uint8_t(value), true);
           }
           continue;
         }
@@ -310,9 +312,10 @@ void TRtfReader::UpdateCodePage() {
   FDecoder.SetCodePage(cp ? cp : FDocumentCodePage);
 }
 
-void TRtfReader::EmitChar(char16_t c) {
+void TRtfReader::EmitChar(char16_t c, bool escaped) {
   switch (FState.Destination) {
     case dstText: {
+      if (c == u'\n') c = u'\r';  // a \u10 is a break like any other, never a stray LF
       const uint32_t format = CurrentFormat();
       FOut.Text += c;
       if (!FOut.Runs.empty() && FOut.Runs.back().Format == format)
@@ -330,7 +333,7 @@ void TRtfReader::EmitChar(char16_t c) {
     }
     case dstFontTable:
       if (FFontTableCurrent < 0) break;
-      if (c == u';') {
+      if (c == u';' && !escaped) {
         FFonts[FFontTableCurrent].Name = Trim(FFonts[FFontTableCurrent].Name);
         FFontTableCurrent = -1;
       } else if (FFonts[FFontTableCurrent].Name.size() < 256) {
@@ -350,22 +353,29 @@ void TRtfReader::EmitChar(char16_t c) {
   }
 }
 
-void TRtfReader::EmitByte(uint8_t b) {
+void TRtfReader::EmitByte(uint8_t b, bool escaped) {
   if (b == '\t') {
     EmitChar(u'\t');
     return;
   }
   if (b < 0x20) return;  // other raw control bytes carry no text in RTF
   if (FState.Destination == dstFontTable) {
-    // Font names are in the font's own charset.
+    // Font names are in the font's own charset. Selecting the page only when it differs keeps
+    // the lead byte of a double-byte name pending for its trail byte.
     auto font = FFonts.find(FFontTableCurrent);
-    const int cp = font != FFonts.end() ? CodePageOfCharset(font->second.Charset) : 0;
-    FDecoder.SetCodePage(cp ? cp : FDocumentCodePage);
+    const int charsetPage = font != FFonts.end() ? CodePageOfCharset(font->second.Charset) : 0;
+    const int cp = charsetPage ? charsetPage : FDocumentCodePage;
+    if (FDecoder.CodePage() != cp) FDecoder.SetCodePage(cp);
     FDecoderFont = -2;
   } else {
     UpdateCodePage();
   }
-  if (auto c = FDecoder.Feed(b)) EmitChar(*c);
+  if (auto c = FDecoder.Feed(b)) EmitChar(*c, escaped);
+}
+
+void TRtfReader::UnicodeEscape(int param) {
+  EmitChar(param < -32768 || param > 65535 ? u'\uFFFD' : char16_t(param < 0 ? param + 65536 : param), true);
+  FPendingSkip = FState.SkipAfterUnicode;
 }
 
 void TRtfReader::EndParagraph() { EmitChar(u'\r'); }
@@ -427,6 +437,10 @@ void TRtfReader::ControlWord(std::string_view w, bool hasParam, int param) {
         else FFontTableCurrent = -1;
       } else if (w == "fcharset" && FFontTableCurrent >= 0) {
         FFonts[FFontTableCurrent].Charset = param;
+      } else if (w == "u" && hasParam) {
+        UnicodeEscape(param);
+      } else if (w == "uc") {
+        FState.SkipAfterUnicode = std::clamp(param, 0, 16);
       }
       return;
     case dstColorTable:
@@ -463,8 +477,7 @@ void TRtfReader::ControlWord(std::string_view w, bool hasParam, int param) {
   if (w == "line") { EmitChar(u'\u000B'); return; }
   if (w == "tab" || w == "cell") { EmitChar(u'\t'); return; }
   if (w == "u" && hasParam) {
-    EmitChar(param < -32768 || param > 65535 ? u'\uFFFD' : char16_t(param < 0 ? param + 65536 : param));
-    FPendingSkip = FState.SkipAfterUnicode;
+    UnicodeEscape(param);
     return;
   }
   if (w == "uc") { FState.SkipAfterUnicode = std::clamp(param, 0, 16); return; }
