@@ -287,7 +287,9 @@ uint32_t TRtfReader::CurrentFormat() {
   TCharFormat f = FDefault;
   auto font = FFonts.find(FState.Font);
   if (font != FFonts.end()) {
-    if (!font->second.Name.empty()) f.Face = font->second.Name;
+    // Trimmed here rather than at the ';', which an unfinished entry never reaches.
+    String name = Trim(font->second.Name);
+    if (!name.empty()) f.Face = std::move(name);
     f.Charset = uint8_t(std::clamp(font->second.Charset, 0, 255));
   }
   f.Size = ClampFontSize((int64_t(FState.HalfPoints) + 1) / 2);
@@ -333,12 +335,10 @@ void TRtfReader::EmitChar(char16_t c, bool escaped) {
     }
     case dstFontTable:
       if (FFontTableCurrent < 0) break;
-      if (c == u';' && !escaped) {
-        FFonts[FFontTableCurrent].Name = Trim(FFonts[FFontTableCurrent].Name);
+      if (c == u';' && !escaped)
         FFontTableCurrent = -1;
-      } else if (FFonts[FFontTableCurrent].Name.size() < 256) {
+      else if (FFonts[FFontTableCurrent].Name.size() < 256)
         FFonts[FFontTableCurrent].Name += c;
-      }
       break;
     case dstColorTable:
       if (c == u';') {

@@ -230,6 +230,7 @@ TEST(RtfReader, FontNamesInEveryFormWritersUse) {
       {R"(\fnil\fcharset134\fprq2 \'cb\'ce\'cc\'e5;)", u"\u5B8B\u4F53"},  // double-byte name
       {R"(\fnil\fcharset128 \u65325?\u65331? Gothic;)", u"\uFF2D\uFF33 Gothic"},
       {R"(\fnil\fcharset0 Semi\'3bColon;)", u"Semi;Colon"},  // an escaped ';' is part of the name
+      {R"(\fnil\fcharset0 \u32  Spaced\u32 )", u"Spaced"},     // unfinished entry: no ';'
   };
   for (const Case& c : cases) {
     TRichDocument doc;
