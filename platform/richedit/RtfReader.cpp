@@ -202,8 +202,9 @@ TRichContent TRtfReader::Read() {
       ++FPos;
       continue;
     }
-    // Plain text: the common case, taken a stretch at a time.
-    if (FState.Destination == dstText && c >= 0x20 && c < 0x80) {
+    // Plain text: the common case, taken a stretch at a time. After a double-byte lead byte the
+    // next byte is its trail byte even when it looks like ASCII.
+    if (FState.Destination == dstText && c >= 0x20 && c < 0x80 && !FDecoder.Pending()) {
       const uint32_t format = CurrentFormat();
       const size_t begin = FPos;
       while (FPos < FData.size()) {
@@ -382,7 +383,12 @@ void TRtfReader::EndParagraph() { EmitChar(u'\r'); }
 
 void TRtfReader::ControlSymbol(uint8_t c) {
   switch (c) {
-    case '\\': case '{': case '}': EmitChar(char16_t(c)); break;
+    case '\\': case '{': case '}':
+      if (FDecoder.Pending())
+        EmitByte(c);  // the trail byte of a double-byte character, escaped
+      else
+        EmitChar(char16_t(c));
+      break;
     case '~': EmitChar(u'\u00A0'); break;
     case '_': EmitChar(u'\u2011'); break;
     case '-': break;  // optional hyphen: not shown

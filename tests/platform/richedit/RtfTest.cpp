@@ -211,6 +211,7 @@ TEST(RtfReader, HexEscapesGoThroughTheCodePage) {
       {R"({\rtf1\ansi\ansicpg1251 \'c0\'e1})", u"\u0410\u0431"},
       {R"({\rtf1\ansi\ansicpg1253 \'e1\'c2})", u"\u03B1\u0392"},
       {R"({\rtf1\ansi\ansicpg932 \'82\'a0x})", u"\u3042x"},
+      {R"({\rtf1\ansi\ansicpg932 \'83e\'83X\'83g \'83\\x})", u"\u30C6\u30B9\u30C8 \u30BDx"},  // ASCII trail bytes
       {R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0 Arial;}{\f1\fcharset238 Arial CE;}}\f1 \'b9\f0 \'b9})", u"\u0105\u00B9"},
       {R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0\fcharset204 Arial;}}\f0 \'c6})", u"\u0416"},
       {"{\\rtf1\\ansi caf\xe9}", u"caf\u00E9"},  // raw 8-bit text too
