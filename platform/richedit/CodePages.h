@@ -29,6 +29,8 @@ class TCodePageDecoder {
   // Feeds one byte: the character it completes, or nothing when it is the lead byte of a
   // double-byte character. Bytes below 0x80 decode as ASCII.
   std::optional<char16_t> Feed(uint8_t byte);
+  // True when a lead byte waits for its trail byte, which may be any byte, ASCII included.
+  bool Pending() const { return FLead >= 0; }
 
  private:
   struct TPage;

@@ -78,8 +78,10 @@ class TRtfReader {
   void CloseGroup();
 
   // Output.
-  void EmitChar(char16_t c);
-  void EmitByte(uint8_t b);
+  // escaped: the character came from \' or \u, so it is text even where ';' would end an entry.
+  void EmitChar(char16_t c, bool escaped = false);
+  void EmitByte(uint8_t b, bool escaped = false);
+  void UnicodeEscape(int param);
   void EndParagraph();
   uint32_t CurrentFormat();
   void CharFormatChanged() { FState.FormatValid = false; }
@@ -151,7 +153,7 @@ TRichContent TRtfReader::Read() {
           if (FPendingSkip > 0) {
             --FPendingSkip;
           } else if (value >= 0) {
-            EmitByte(uint8_t(value));
+            EmitByte(uint8_t(value), true);
           }
           continue;
         }
@@ -200,8 +202,9 @@ TRichContent TRtfReader::Read() {
       ++FPos;
       continue;
     }
-    // Plain text: the common case, taken a stretch at a time.
-    if (FState.Destination == dstText && c >= 0x20 && c < 0x80) {
+    // Plain text: the common case, taken a stretch at a time. After a double-byte lead byte the
+    // next byte is its trail byte even when it looks like ASCII.
+    if (FState.Destination == dstText && c >= 0x20 && c < 0x80 && !FDecoder.Pending()) {
       const uint32_t format = CurrentFormat();
       const size_t begin = FPos;
       while (FPos < FData.size()) {
@@ -285,7 +288,9 @@ uint32_t TRtfReader::CurrentFormat() {
   TCharFormat f = FDefault;
   auto font = FFonts.find(FState.Font);
   if (font != FFonts.end()) {
-    if (!font->second.Name.empty()) f.Face = font->second.Name;
+    // Trimmed here rather than at the ';', which an unfinished entry never reaches.
+    String name = Trim(font->second.Name);
+    if (!name.empty()) f.Face = std::move(name);
     f.Charset = uint8_t(std::clamp(font->second.Charset, 0, 255));
   }
   f.Size = ClampFontSize((int64_t(FState.HalfPoints) + 1) / 2);
@@ -310,9 +315,10 @@ void TRtfReader::UpdateCodePage() {
   FDecoder.SetCodePage(cp ? cp : FDocumentCodePage);
 }
 
-void TRtfReader::EmitChar(char16_t c) {
+void TRtfReader::EmitChar(char16_t c, bool escaped) {
   switch (FState.Destination) {
     case dstText: {
+      if (c == u'\n') c = u'\r';  // a \u10 is a break like any other, never a stray LF
       const uint32_t format = CurrentFormat();
       FOut.Text += c;
       if (!FOut.Runs.empty() && FOut.Runs.back().Format == format)
@@ -330,12 +336,10 @@ void TRtfReader::EmitChar(char16_t c) {
     }
     case dstFontTable:
       if (FFontTableCurrent < 0) break;
-      if (c == u';') {
-        FFonts[FFontTableCurrent].Name = Trim(FFonts[FFontTableCurrent].Name);
+      if (c == u';' && !escaped)
         FFontTableCurrent = -1;
-      } else if (FFonts[FFontTableCurrent].Name.size() < 256) {
+      else if (FFonts[FFontTableCurrent].Name.size() < 256)
         FFonts[FFontTableCurrent].Name += c;
-      }
       break;
     case dstColorTable:
       if (c == u';') {
@@ -350,29 +354,41 @@ void TRtfReader::EmitChar(char16_t c) {
   }
 }
 
-void TRtfReader::EmitByte(uint8_t b) {
+void TRtfReader::EmitByte(uint8_t b, bool escaped) {
   if (b == '\t') {
     EmitChar(u'\t');
     return;
   }
   if (b < 0x20) return;  // other raw control bytes carry no text in RTF
   if (FState.Destination == dstFontTable) {
-    // Font names are in the font's own charset.
+    // Font names are in the font's own charset. Selecting the page only when it differs keeps
+    // the lead byte of a double-byte name pending for its trail byte.
     auto font = FFonts.find(FFontTableCurrent);
-    const int cp = font != FFonts.end() ? CodePageOfCharset(font->second.Charset) : 0;
-    FDecoder.SetCodePage(cp ? cp : FDocumentCodePage);
+    const int charsetPage = font != FFonts.end() ? CodePageOfCharset(font->second.Charset) : 0;
+    const int cp = charsetPage ? charsetPage : FDocumentCodePage;
+    if (FDecoder.CodePage() != cp) FDecoder.SetCodePage(cp);
     FDecoderFont = -2;
   } else {
     UpdateCodePage();
   }
-  if (auto c = FDecoder.Feed(b)) EmitChar(*c);
+  if (auto c = FDecoder.Feed(b)) EmitChar(*c, escaped);
+}
+
+void TRtfReader::UnicodeEscape(int param) {
+  EmitChar(param < -32768 || param > 65535 ? u'\uFFFD' : char16_t(param < 0 ? param + 65536 : param), true);
+  FPendingSkip = FState.SkipAfterUnicode;
 }
 
 void TRtfReader::EndParagraph() { EmitChar(u'\r'); }
 
 void TRtfReader::ControlSymbol(uint8_t c) {
   switch (c) {
-    case '\\': case '{': case '}': EmitChar(char16_t(c)); break;
+    case '\\': case '{': case '}':
+      if (FDecoder.Pending())
+        EmitByte(c);  // the trail byte of a double-byte character, escaped
+      else
+        EmitChar(char16_t(c));
+      break;
     case '~': EmitChar(u'\u00A0'); break;
     case '_': EmitChar(u'\u2011'); break;
     case '-': break;  // optional hyphen: not shown
@@ -427,6 +443,10 @@ void TRtfReader::ControlWord(std::string_view w, bool hasParam, int param) {
         else FFontTableCurrent = -1;
       } else if (w == "fcharset" && FFontTableCurrent >= 0) {
         FFonts[FFontTableCurrent].Charset = param;
+      } else if (w == "u" && hasParam) {
+        UnicodeEscape(param);
+      } else if (w == "uc") {
+        FState.SkipAfterUnicode = std::clamp(param, 0, 16);
       }
       return;
     case dstColorTable:
@@ -463,8 +483,7 @@ void TRtfReader::ControlWord(std::string_view w, bool hasParam, int param) {
   if (w == "line") { EmitChar(u'\u000B'); return; }
   if (w == "tab" || w == "cell") { EmitChar(u'\t'); return; }
   if (w == "u" && hasParam) {
-    EmitChar(param < -32768 || param > 65535 ? u'\uFFFD' : char16_t(param < 0 ? param + 65536 : param));
-    FPendingSkip = FState.SkipAfterUnicode;
+    UnicodeEscape(param);
     return;
   }
   if (w == "uc") { FState.SkipAfterUnicode = std::clamp(param, 0, 16); return; }

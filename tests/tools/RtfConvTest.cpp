@@ -42,7 +42,6 @@ TEST(RtfConv, ConvertsBothWaysAndReportsUnreadableFiles) {
 
   ToolRun toFile = Exec(exe + " '" + in + "' --to=rtf -o '" + dir + "/out.rtf'");
   ASSERT_EQ(toFile.status, 0) << toFile.out;
-  const Bytes written = ReadWholeFile(Utf8ToString(dir + "/out.rtf"));
   TRichDocument again;
   LoadRichFile(again, Utf8ToString(dir + "/out.rtf"));
   EXPECT_EQ(again.GetText(), u"Caf\u00e9 bold\r\nsecond");

@@ -195,6 +195,7 @@ TEST(RtfReader, UnicodeEscapesSkipTheirFallbacks) {
       {R"(\uc3\u8364{x}y)", u"\u20ACxy"},        // a group ends the skipping
       {R"(\u55357?\u56832?)", u"\U0001F600"},    // a surrogate pair in two escapes
       {R"({\uc2\u8364 ab}\u8364?c)", u"\u20AC\u20ACc"},  // \uc is scoped to its group
+      {R"(a\u10?b\u13?c)", u"a\rb\rc"},                  // escaped line ends are breaks
   };
   for (const Case& c : cases) {
     TRichDocument doc;
@@ -210,6 +211,7 @@ TEST(RtfReader, HexEscapesGoThroughTheCodePage) {
       {R"({\rtf1\ansi\ansicpg1251 \'c0\'e1})", u"\u0410\u0431"},
       {R"({\rtf1\ansi\ansicpg1253 \'e1\'c2})", u"\u03B1\u0392"},
       {R"({\rtf1\ansi\ansicpg932 \'82\'a0x})", u"\u3042x"},
+      {R"({\rtf1\ansi\ansicpg932 \'83e\'83X\'83g \'83\\x})", u"\u30C6\u30B9\u30C8 \u30BDx"},  // ASCII trail bytes
       {R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0 Arial;}{\f1\fcharset238 Arial CE;}}\f1 \'b9\f0 \'b9})", u"\u0105\u00B9"},
       {R"({\rtf1\ansi\ansicpg1252{\fonttbl{\f0\fcharset204 Arial;}}\f0 \'c6})", u"\u0416"},
       {"{\\rtf1\\ansi caf\xe9}", u"caf\u00E9"},  // raw 8-bit text too
@@ -219,6 +221,69 @@ TEST(RtfReader, HexEscapesGoThroughTheCodePage) {
     LoadInto(doc, c.rtf);
     EXPECT_EQ(Text(doc), c.text) << c.rtf;
   }
+}
+
+TEST(RtfReader, FontNamesInEveryFormWritersUse) {
+  struct Case { const char* entry; String face; };
+  const Case cases[] = {
+      {R"(\froman\fcharset0\fprq2{\*\panose 02020603050405020304}Times New Roman{\*\falt Times};)",
+       u"Times New Roman"},
+      {R"(\fnil\fcharset134\fprq2 \'cb\'ce\'cc\'e5;)", u"\u5B8B\u4F53"},  // double-byte name
+      {R"(\fnil\fcharset128 \u65325?\u65331? Gothic;)", u"\uFF2D\uFF33 Gothic"},
+      {R"(\fnil\fcharset0 Semi\'3bColon;)", u"Semi;Colon"},  // an escaped ';' is part of the name
+      {R"(\fnil\fcharset0 \u32  Spaced\u32 )", u"Spaced"},     // unfinished entry: no ';'
+  };
+  for (const Case& c : cases) {
+    TRichDocument doc;
+    LoadInto(doc, std::string("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0") + c.entry + "}}\\f0 x}");
+    EXPECT_EQ(doc.CharFormatAt(0).Face, c.face) << c.entry;
+    EXPECT_EQ(Text(doc), u"x") << c.entry;
+  }
+  // And names the writer has to escape come back whole.
+  for (String face : {String(u"\u5B8B\u4F53"), String(u"Semi;Colon"), String(u"{Odd}\\Name")}) {
+    TRichDocument doc;
+    doc.ReplaceSelection(u"x");
+    doc.SetSelection(0, 1);
+    doc.SetSelectionCharFormat(TCharFormat{.Face = face}, cfmFace);
+    TRichDocument back;
+    LoadInto(back, WriteRtf(doc));
+    EXPECT_EQ(back.CharFormatAt(0).Face, face) << StringToUtf8(face);
+  }
+}
+
+TEST(RtfReader, ReadsTheFormsCommonWordProcessorsWrite) {
+  TRichDocument doc;
+  LoadInto(doc, R"({\rtf1\ansi\ansicpg1252\deff0\nouicompat\deflang1033{\fonttbl{\f0\fnil\fcharset0 Calibri;}{\f1\fswiss\fprq2\fcharset0 Arial;}{\f2\fnil\fcharset2 Symbol;}}
+{\colortbl ;\red255\green0\blue0;\red0\green0\blue255;}
+{\*\generator Riched20 10.0.19041}\viewkind4\uc1 
+\pard\sa200\sl276\slmult1\f0\fs22\lang9 Hello \b World\b0 .\par
+\pard\sb120\sa120\qc\cf1\f1 Red\cf0\par
+\pard\plain\sa200 Visit {{\field{\*\fldinst{HYPERLINK "http://example.com/" }}{\fldrslt{\ul\cf2 site}}}}\f0\fs22  now.\par
+Pic:{\pict{\*\picprop}\wmetafile8\picw100\pich100\picwgoal60\pichgoal60 
+0100090000036e0000000000450000000000}{\*\shppict{\pict\pngblip 89504e47}}{\nonshppict{\pict\wmetafile8 0100}}\par
+a\tab b\line c\emdash\endash\lquote\rquote\ldblquote\rdblquote\bullet\~x\-y\_z\par
+}
+)");
+  EXPECT_EQ(Text(doc), u"Hello World.\rRed\rVisit site now.\rPic:\r"
+                       u"a\tb\u000Bc\u2014\u2013\u2018\u2019\u201C\u201D\u2022\u00A0xy\u2011z");
+  struct Expect { int position; const char16_t* face; int size; bool bold, underline; TColor color; };
+  const Expect expected[] = {
+      {0, u"Calibri", 11, false, false, clAutomaticText},
+      {6, u"Calibri", 11, true, false, clAutomaticText},
+      {13, u"Arial", 11, false, false, 0x0000FF},
+      {23, u"Calibri", 12, false, true, 0xFF0000},  // \plain, then the field result's own format
+      {28, u"Calibri", 11, false, false, clAutomaticText},
+  };
+  for (const Expect& e : expected) {
+    const TCharFormat& f = doc.CharFormatAt(e.position);
+    EXPECT_EQ(f.Face, e.face) << e.position;
+    EXPECT_EQ(f.Size, e.size) << e.position;
+    EXPECT_EQ(f.Bold, e.bold) << e.position;
+    EXPECT_EQ(f.Underline, e.underline) << e.position;
+    EXPECT_EQ(f.Color, e.color) << e.position;
+  }
+  EXPECT_EQ(doc.ParagraphFormat(1).Alignment, paCenter);
+  EXPECT_EQ(doc.ParagraphFormat(2).Alignment, paLeft);
 }
 
 TEST(RtfReader, SkipsDestinationsAndKeepsFieldResults) {
