@@ -304,15 +304,17 @@ Region Region::FromBitmap(const Bitmap& bitmap, COLORREF key, POINT offset) {
         if (x >= w) break;
         const int start = x;
         while (x < w && !(p[x * bpp] == kb && p[x * bpp + 1] == kg && p[x * bpp + 2] == kr)) x++;
-        spans.push_back(Span{start + offset.x, x + offset.x});
+        spans.push_back(Span{start, x});
       }
     }
     if (y == bitmap.Height() || spans != previous) {
-      writer.Add(bandTop + offset.y, y + offset.y, previous);
+      writer.Add(bandTop, y, previous);
       previous.swap(spans);
       bandTop = y;
     }
   }
+  // Moved afterwards so that offsets near the coordinate limits saturate instead of overflowing.
+  result.Offset(offset.x, offset.y);
   return result;
 }
 

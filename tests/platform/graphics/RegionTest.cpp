@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "platform/graphics/Gdi.h"
 
 namespace win {
@@ -87,6 +89,11 @@ TEST(Region, FromBitmapSkipsKeyPixels) {
   EXPECT_EQ(GetRegionRects(h), (Rects{{1, 0, 3, 2}, {0, 3, 4, 4}}));
   DeleteObject(h);
   EXPECT_TRUE(Region::FromBitmap(Bitmap(0, 0), 0).Empty());
+  // Offsets at the coordinate limits saturate like OffsetRgn rather than overflow.
+  EXPECT_TRUE(Region::FromBitmap(bitmap, RGB(255, 0, 255), POINT{INT32_MAX, INT32_MIN}).Empty());
+  const int32_t edge = (1 << 30) - 2;
+  EXPECT_EQ(Region::FromBitmap(bitmap, RGB(255, 0, 255), POINT{edge, 0}).Rects(),
+            (Rects{{edge, 0, edge + 1, 2}, {edge, 2, edge + 2, 3}}));
 }
 
 TEST(Region, Shapes) {
