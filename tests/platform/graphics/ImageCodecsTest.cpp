@@ -182,6 +182,8 @@ TEST(DecodeBmp, MalformedFilesRaiseEInvalidGraphic) {
       {"index past the palette", {2, 1, 8, 0, 40, pal, {}, 2, {0, 5, 0, 0}}},
       {"RLE index past the palette", {2, 1, 8, 1, 40, pal, {}, 2, {2, 7, 0, 1}}},
       {"palette larger than depth", {2, 1, 1, 0, 40, {kRed, kGreen, kBlue}, {}, 3, {0, 0, 0, 0}}},
+      // The pixels start right after the header: a palette read there would be pixel bytes.
+      {"no room for the palette", {1, 1, 8, 0, 40, {}, {}, 0, Bytes(1028, 0)}},
       {"wider than allowed", {16385, 1, 8, 0, 40, pal, {}, 0, {}}},
       {"taller than allowed", {1, -20000, 8, 0, 40, pal, {}, 0, {}}},
       {"huge and no pixels", {16384, 16384, 32, 0, 40, {}, {}, 0, {}}},
