@@ -366,6 +366,40 @@ TEST(ExtTextOut, OpaqueAndClippedRectangles) {
   EXPECT_LT(c.Ink().right - c.Ink().left, 30);
 }
 
+// Rectangles and positions at the ends of the coordinate range neither overflow nor lose
+// what lies inside the bitmap.
+TEST(TextOut, ExtremeCoordinatesStaySafe) {
+  TextCanvas c(40, 40);
+  const COLORREF bk = RGB(0, 200, 100);
+  SetBkColor(c.Dc(), bk);
+  RECT huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  EXPECT_TRUE(ExtTextOutW(c.Dc(), 0, 0, ETO_OPAQUE, &huge, nullptr, 0, nullptr));
+  EXPECT_EQ(c.Area(bk), (RECT{0, 0, 40, 40}));
+
+  // Centred in the whole plane, the cell straddles the origin.
+  c.Clear();
+  SetBkMode(c.Dc(), OPAQUE);
+  const SIZE e = c.Extent(u"x");
+  EXPECT_EQ(DrawTextW(c.Dc(), u"x", -1, &huge, DT_SINGLELINE | DT_CENTER | DT_VCENTER), INT32_MAX);
+  const RECT cell = c.Area(bk);
+  EXPECT_EQ(cell.left, 0);
+  EXPECT_EQ(cell.top, 0);
+  EXPECT_NEAR(cell.right, e.cx / 2, 1);
+  EXPECT_NEAR(cell.bottom, e.cy / 2, 1);
+
+  c.Clear();
+  SetTextAlign(c.Dc(), TA_RIGHT | TA_UPDATECP);
+  MoveToEx(c.Dc(), INT32_MIN, INT32_MIN, nullptr);
+  const int dx[] = {INT32_MAX, INT32_MAX};
+  EXPECT_TRUE(ExtTextOutW(c.Dc(), 0, 0, 0, nullptr, u"ab", 2, dx));
+  EXPECT_TRUE(Empty(c.Ink()));
+  SetTextAlign(c.Dc(), TA_LEFT | TA_TOP);
+
+  RECT calc{INT32_MAX - 5, INT32_MAX - 5, INT32_MAX, INT32_MAX};
+  EXPECT_EQ(DrawTextW(c.Dc(), u"x", -1, &calc, DT_CALCRECT), e.cy);
+  EXPECT_EQ(calc, (RECT{INT32_MAX - 5, INT32_MAX - 5, INT32_MAX, INT32_MAX}));
+}
+
 TEST(TextOut, EscapementTurnsTheLine) {
   LOGFONTW lf = MakeLogFont(u"DejaVu Sans", -16);
   lf.lfEscapement = 900;  // straight up
