@@ -85,7 +85,10 @@ void CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, int mo
                   std::vector<Span>& out) {
   out.clear();
   size_t ia = 0, ib = 0;
-  int32_t x = INT32_MIN;
+  // From the first boundary: a span may start at INT32_MIN itself.
+  int32_t x = INT32_MAX;
+  if (!a.empty()) x = std::min(x, a[0].left);
+  if (!b.empty()) x = std::min(x, b[0].left);
   while (ia < a.size() || ib < b.size()) {
     // The next boundary after x in either list.
     const bool inA = ia < a.size() && a[ia].left <= x;
@@ -93,7 +96,7 @@ void CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, int mo
     int32_t next = INT32_MAX;
     if (ia < a.size()) next = std::min(next, inA ? a[ia].right : a[ia].left);
     if (ib < b.size()) next = std::min(next, inB ? b[ib].right : b[ib].left);
-    if (x != INT32_MIN && Keep(mode, inA, inB) && x < next) {
+    if (Keep(mode, inA, inB) && x < next) {
       if (!out.empty() && out.back().right == x)
         out.back().right = next;
       else

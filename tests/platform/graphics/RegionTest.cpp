@@ -24,6 +24,19 @@ TEST(Region, CombineProducesCanonicalBands) {
   };
   for (const Case& c : cases) EXPECT_EQ(a.Combined(b, c.mode).Rects(), c.expected) << c.mode;
 
+  // The whole coordinate range is a rectangle like any other.
+  const int32_t lo = INT32_MIN, hi = INT32_MAX;
+  const Region all(RECT{lo, lo, hi, hi});
+  const Region strip(RECT{0, 0, hi, 5});
+  const Case wide[] = {
+      {RGN_AND, {{0, 0, hi, 5}}},
+      {RGN_OR, {{lo, lo, hi, hi}}},
+      {RGN_XOR, {{lo, lo, hi, 0}, {lo, 0, 0, 5}, {lo, 5, hi, hi}}},
+      {RGN_DIFF, {{lo, lo, hi, 0}, {lo, 0, 0, 5}, {lo, 5, hi, hi}}},
+  };
+  for (const Case& c : wide) EXPECT_EQ(all.Combined(strip, c.mode).Rects(), c.expected) << c.mode;
+  EXPECT_EQ(all.Combined(all, RGN_AND), all);
+
   // Touching pieces merge, horizontally and vertically, whatever the order they came in.
   const RECT pieces[] = {{5, 0, 10, 5}, {0, 5, 10, 10}, {0, 0, 5, 5}, {0, 10, 10, 10}};
   EXPECT_EQ(Region::FromRects(pieces).Rects(), (Rects{{0, 0, 10, 10}}));
