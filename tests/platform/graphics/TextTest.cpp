@@ -154,6 +154,25 @@ TEST(Fonts, HeightRules) {
   EXPECT_LT(eleven.Extent(u"Hello").cx, TextCanvas(10, 10, MakeLogFont(u"Tahoma", -22)).Extent(u"Hello").cx);
 }
 
+TEST(Fonts, OversizedRequestsAreDrawnAtTheLargestSize) {
+  const TEXTMETRICW largest = TextCanvas(10, 10, MakeLogFont(u"DejaVu Sans", -16384)).Metrics();
+  EXPECT_GT(largest.tmHeight, 16384);
+  for (LONG h : {LONG(INT32_MIN), LONG(-100000), LONG(INT32_MAX)}) {
+    TextCanvas c(10, 10, MakeLogFont(u"DejaVu Sans", h));
+    EXPECT_EQ(c.Metrics().tmHeight, largest.tmHeight) << h;
+    EXPECT_EQ(c.Metrics().tmAveCharWidth, largest.tmAveCharWidth) << h;
+  }
+  LOGFONTW wide = MakeLogFont(u"DejaVu Sans", -12);
+  wide.lfWidth = INT32_MAX;
+  TextCanvas c(10, 10, wide);
+  EXPECT_EQ(c.Metrics().tmAveCharWidth, 16384);
+  LOGFONTW reported;
+  GetObjectW(GetCurrentObject(c.Dc(), OBJ_FONT), sizeof reported, &reported);
+  EXPECT_EQ(reported.lfWidth, INT32_MAX);
+  // Tab stops of eight such characters still fit in 32 bits.
+  EXPECT_EQ(c.Calc(u"\tx", DT_EXPANDTABS).right, 8 * 16384 + c.Extent(u"x").cx);
+}
+
 TEST(Fonts, StyleAttributesReachMetricsAndPixels) {
   TextCanvas plain(10, 10, MakeLogFont(u"Tahoma", -13));
   TextCanvas bold(10, 10, MakeLogFont(u"Tahoma", -13, FW_BOLD, true, true, true));
