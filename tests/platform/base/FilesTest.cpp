@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 
@@ -30,6 +31,12 @@ TEST_F(FilesTest, AtomicWriteReplacesAndKeepsNoTemporary) {
   WriteFileAtomic(file, Bytes{'n', 'e', 'w', '!'});
   EXPECT_EQ(ReadWholeFile(file), (Bytes{'n', 'e', 'w', '!'}));
   EXPECT_EQ(ListDirectory(dir).size(), 1u);
+  // A name as long as the system allows leaves no room for a suffix on the temporary's name.
+  const String longest = PathJoin(dir, String(NAME_MAX, u'n'));
+  WriteFileAtomic(longest, Bytes{'l'});
+  WriteFileAtomic(longest, Bytes{'L'});
+  EXPECT_EQ(ReadWholeFile(longest), (Bytes{'L'}));
+  EXPECT_EQ(ListDirectory(dir).size(), 2u);
 }
 
 TEST_F(FilesTest, FailedWriteLeavesOldFileByteIdentical) {
