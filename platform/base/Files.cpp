@@ -133,7 +133,13 @@ void WriteFileAtomic(StringView path, const void* data, size_t size) {
     mode = old.st_mode & 07777;
   }
 
-  std::string temp = target + ".tmp-XXXXXX";
+  // Named after the target, shortened so that a name near the system's limit still fits.
+  constexpr char kTempSuffix[] = ".tmp-XXXXXX";
+  const size_t nameStart = target.rfind('/') == std::string::npos ? 0 : target.rfind('/') + 1;
+  const size_t nameRoom = NAME_MAX - (sizeof kTempSuffix - 1);
+  std::string temp = target.substr(0, nameStart) +
+                     target.substr(nameStart, std::min(target.size() - nameStart, nameRoom)) +
+                     kTempSuffix;
   int fd = ::mkstemp(temp.data());
   if (fd < 0) throw EFCreateError(path, SystemErrorText(errno));
   int err = 0;

@@ -1,6 +1,7 @@
 #include "platform/base/Geometry.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace win {
 
@@ -24,21 +25,25 @@ bool PtInRect(const RECT* r, POINT p) {
   return r && p.x >= r->left && p.x < r->right && p.y >= r->top && p.y < r->bottom;
 }
 
+namespace {
+
+// Sides moved past the ends of the range stop there instead of overflowing.
+int32_t Moved(int32_t v, int64_t d) {
+  return int32_t(std::clamp<int64_t>(v + d, INT32_MIN, INT32_MAX));
+}
+
+}  // namespace
+
 bool OffsetRect(RECT* r, int32_t dx, int32_t dy) {
   if (!r) return false;
-  r->left += dx;
-  r->right += dx;
-  r->top += dy;
-  r->bottom += dy;
+  *r = RECT{Moved(r->left, dx), Moved(r->top, dy), Moved(r->right, dx), Moved(r->bottom, dy)};
   return true;
 }
 
 bool InflateRect(RECT* r, int32_t dx, int32_t dy) {
   if (!r) return false;
-  r->left -= dx;
-  r->right += dx;
-  r->top -= dy;
-  r->bottom += dy;
+  *r = RECT{Moved(r->left, -int64_t(dx)), Moved(r->top, -int64_t(dy)), Moved(r->right, dx),
+            Moved(r->bottom, dy)};
   return true;
 }
 

@@ -159,7 +159,7 @@ void ReadHeader(const uint8_t* data, size_t size, Layout& l) {
     if (count > maxColors) Fail(u"palette larger than the bit depth allows");
     // Writers that leave the count at zero (and every core header) may still store a shorter
     // palette; the pixel offset tells where it ends.
-    if (haveFileHeader && declaredOffset > pos && (declaredOffset - pos) / paletteEntrySize < count)
+    if (haveFileHeader && declaredOffset >= pos && (declaredOffset - pos) / paletteEntrySize < count)
       count = uint32_t((declaredOffset - pos) / paletteEntrySize);
     const size_t bytes = size_t(count) * paletteEntrySize;
     if (size - pos < bytes) Fail(u"truncated palette");

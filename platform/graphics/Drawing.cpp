@@ -143,15 +143,15 @@ class BrushPaint {
   // The brush's pixel at (x, y), or false where a hatch brush leaves the pixel alone.
   bool At(int x, int y, uint32_t& px, bool gapsAlwaysOpaque = false) const {
     if (FPattern) {
-      px = PixelRow(*FPattern, Wrap(y - FOrigin.y,
-                                    FPattern->Height()))[Wrap(x - FOrigin.x, FPattern->Width())];
+      px = PixelRow(*FPattern, Wrap(int64_t(y) - FOrigin.y,
+                                    FPattern->Height()))[Wrap(int64_t(x) - FOrigin.x, FPattern->Width())];
       return true;
     }
     if (FHatch < 0) {
       px = FColour;
       return true;
     }
-    const int u = Wrap(x - FOrigin.x, 8), v = Wrap(y - FOrigin.y, 8);
+    const int u = Wrap(int64_t(x) - FOrigin.x, 8), v = Wrap(int64_t(y) - FOrigin.y, 8);
     bool line = false;
     switch (FHatch) {
       case HS_HORIZONTAL:

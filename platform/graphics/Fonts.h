@@ -71,7 +71,8 @@ enum : BYTE {
 
 // lfHeight < 0: character height (em size) in pixels at 96 dpi; > 0: cell height (ascent +
 // descent); 0: the default character height of 11 pixels. lfWidth != 0 stretches the glyphs
-// so the average character width becomes lfWidth. lfEscapement turns the text line by tenths
+// so the average character width becomes lfWidth. Heights and widths beyond 16384 pixels are
+// drawn as 16384 (GetObject still reports what was asked for). lfEscapement turns the text line by tenths
 // of a degree, counter-clockwise. Quality, precisions and lfOrientation are accepted and
 // ignored: every font is rendered with the same grey antialiasing.
 struct LOGFONTW {

@@ -85,7 +85,10 @@ void CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, int mo
                   std::vector<Span>& out) {
   out.clear();
   size_t ia = 0, ib = 0;
-  int32_t x = INT32_MIN;
+  // From the first boundary: a span may start at INT32_MIN itself.
+  int32_t x = INT32_MAX;
+  if (!a.empty()) x = std::min(x, a[0].left);
+  if (!b.empty()) x = std::min(x, b[0].left);
   while (ia < a.size() || ib < b.size()) {
     // The next boundary after x in either list.
     const bool inA = ia < a.size() && a[ia].left <= x;
@@ -93,7 +96,7 @@ void CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, int mo
     int32_t next = INT32_MAX;
     if (ia < a.size()) next = std::min(next, inA ? a[ia].right : a[ia].left);
     if (ib < b.size()) next = std::min(next, inB ? b[ib].right : b[ib].left);
-    if (x != INT32_MIN && Keep(mode, inA, inB) && x < next) {
+    if (Keep(mode, inA, inB) && x < next) {
       if (!out.empty() && out.back().right == x)
         out.back().right = next;
       else
@@ -304,15 +307,17 @@ Region Region::FromBitmap(const Bitmap& bitmap, COLORREF key, POINT offset) {
         if (x >= w) break;
         const int start = x;
         while (x < w && !(p[x * bpp] == kb && p[x * bpp + 1] == kg && p[x * bpp + 2] == kr)) x++;
-        spans.push_back(Span{start + offset.x, x + offset.x});
+        spans.push_back(Span{start, x});
       }
     }
     if (y == bitmap.Height() || spans != previous) {
-      writer.Add(bandTop + offset.y, y + offset.y, previous);
+      writer.Add(bandTop, y, previous);
       previous.swap(spans);
       bandTop = y;
     }
   }
+  // Moved afterwards so that offsets near the coordinate limits saturate instead of overflowing.
+  result.Offset(offset.x, offset.y);
   return result;
 }
 

@@ -13,6 +13,15 @@ constexpr char16_t kEllipsis[] = u"...";
 // Stands for "no clip rectangle" in device space; the DC's own clip limits it to the target.
 constexpr RECT kUnclipped{INT32_MIN / 4, INT32_MIN / 4, INT32_MAX / 4, INT32_MAX / 4};
 
+// Positions of drawn text saturate far outside any bitmap (as the DC's mapping does), so that
+// adding a width or a line height to them never overflows.
+constexpr int64_t kCoordLimit = int64_t(1) << 30;
+
+int32_t Saturate(int64_t v) { return int32_t(std::clamp(v, -kCoordLimit, kCoordLimit)); }
+
+// A measure handed back to the caller: as exact as 32 bits allow.
+int32_t ClampInt(int64_t v) { return int32_t(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+
 StringView TextOf(const WCHAR* text, int count) {
   if (!text) return {};
   if (count < 0) return StringView(text);
@@ -40,7 +49,8 @@ struct TextTarget {
     if (!bitmap) return;
     const RECT device = dc.LogicalToDevice(logical);
     const POINT a = dc.DeviceToTarget(POINT{device.left, device.top});
-    const RECT area{a.x, a.y, a.x + device.Width(), a.y + device.Height()};
+    const POINT b = dc.DeviceToTarget(POINT{device.right, device.bottom});
+    const RECT area{a.x, a.y, b.x, b.y};
     const Bgra pixel{GetBValue(color), GetGValue(color), GetRValue(color), 255};
     for (const RECT& c : clip) {
       RECT r;
@@ -63,17 +73,17 @@ struct TextTarget {
 };
 
 // The top-left corner of a line of `width` placed at (x, y) by a text alignment.
-POINT AlignedTopLeft(UINT align, int x, int y, int width, const TEXTMETRICW& tm) {
-  POINT p{x, y};
+POINT AlignedTopLeft(UINT align, int x, int y, int64_t width, const TEXTMETRICW& tm) {
+  int64_t px = x, py = y;
   if ((align & TA_CENTER) == TA_CENTER)
-    p.x -= width / 2;
+    px -= width / 2;
   else if (align & TA_RIGHT)
-    p.x -= width;
+    px -= width;
   if ((align & TA_BASELINE) == TA_BASELINE)
-    p.y -= tm.tmAscent;
+    py -= tm.tmAscent;
   else if (align & TA_BOTTOM)
-    p.y -= tm.tmHeight;
-  return p;
+    py -= tm.tmHeight;
+  return POINT{Saturate(px), Saturate(py)};
 }
 
 // ---- DrawTextW's lines ---------------------------------------------------------------------
@@ -272,7 +282,7 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, const WC
   if (s.empty()) return TRUE;
 
   const TEXTMETRICW& tm = t.font.Metrics();
-  int width = 0;
+  int64_t width = 0;
   if (dx) {
     for (size_t i = 0; i < s.size(); ++i) width += dx[i];
   } else {
@@ -287,19 +297,20 @@ BOOL ExtTextOutW(HDC hdc, int x, int y, UINT options, const RECT* rect, const WC
   const POINT at = AlignedTopLeft(state.FTextAlign, x, y, width, tm);
   // Centred text leaves the current position where it was.
   if (updateCp && (state.FTextAlign & TA_CENTER) != TA_CENTER)
-    state.FCurrentPos.x += (state.FTextAlign & TA_RIGHT) ? -width : width;
+    state.FCurrentPos.x =
+        Saturate(state.FCurrentPos.x + ((state.FTextAlign & TA_RIGHT) ? -width : width));
   if (state.FBkMode == OPAQUE && !(options & ETO_OPAQUE))
-    t.Fill(RECT{at.x, at.y, at.x + width, at.y + tm.tmHeight}, clip, state.FBkColor);
+    t.Fill(RECT{at.x, at.y, Saturate(at.x + width), at.y + tm.tmHeight}, clip, state.FBkColor);
   const TextPaint paint = t.Paint(state.FTextAlign & TA_RTLREADING);
   if (!dx) {
     t.Draw(at, s, clip, paint);
     return TRUE;
   }
-  int cx = at.x;
+  int64_t cx = at.x;
   for (size_t i = 0; i < s.size();) {
     const bool pair = s[i] >= 0xD800 && s[i] < 0xDC00 && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] < 0xE000;
     const size_t n = pair ? 2 : 1;
-    t.Draw(POINT{cx, at.y}, s.substr(i, n), clip, paint);
+    t.Draw(POINT{Saturate(cx), at.y}, s.substr(i, n), clip, paint);
     for (size_t k = 0; k < n; ++k) cx += dx[i + k];
     i += n;
   }
@@ -320,7 +331,7 @@ int DrawTextW(HDC hdc, const WCHAR* text, int count, RECT* rect, UINT format) {
   const LineFormatter formatter(t.font, format);
   const bool singleLine = format & DT_SINGLELINE;
   const bool calc = format & DT_CALCRECT;
-  const int boxWidth = rect->right - rect->left;
+  const int boxWidth = ClampInt(int64_t(rect->right) - rect->left);
 
   std::vector<Line> lines;
   auto addParagraph = [&](StringView paragraph) {
@@ -357,28 +368,29 @@ int DrawTextW(HDC hdc, const WCHAR* text, int count, RECT* rect, UINT format) {
 
   if (calc) {
     const int widest = widths.empty() ? 0 : *std::max_element(widths.begin(), widths.end());
-    rect->right = rect->left + widest;
-    rect->bottom = rect->top + total;
+    rect->right = ClampInt(int64_t(rect->left) + widest);
+    rect->bottom = ClampInt(int64_t(rect->top) + total);
     return total;
   }
 
-  int top = rect->top;
+  int64_t top = rect->top;
   if (singleLine && (format & DT_VCENTER))
-    top = rect->top + (rect->bottom - rect->top - total) / 2;
+    top = rect->top + (int64_t(rect->bottom) - rect->top - total) / 2;
   else if (singleLine && (format & DT_BOTTOM))
-    top = rect->bottom - total;
+    top = int64_t(rect->bottom) - total;
 
   const std::vector<RECT> clip = t.Clip((format & DT_NOCLIP) ? nullptr : rect);
   const DcState& state = dc->State();
   for (size_t i = 0; i < lines.size(); ++i) {
     const Line& line = lines[i];
     const int w = widths[i];
-    int left = rect->left;
+    int64_t x = rect->left;
     if (format & DT_CENTER)
-      left = rect->left + (boxWidth - w) / 2;
+      x = rect->left + (int64_t(rect->right) - rect->left - w) / 2;
     else if (format & DT_RIGHT)
-      left = rect->right - w;
-    const int y = top + lineHeight * int(i);
+      x = int64_t(rect->right) - w;
+    const int left = Saturate(x);
+    const int y = Saturate(top + int64_t(lineHeight) * int64_t(i));
     if (state.FBkMode == OPAQUE) t.Fill(RECT{left, y, left + w, y + lineHeight}, clip, state.FBkColor);
     formatter.ForEachRun(line.text, [&](size_t first, size_t last, int runX) {
       TextPaint paint = t.Paint(format & DT_RTLREADING);
@@ -387,7 +399,7 @@ int DrawTextW(HDC hdc, const WCHAR* text, int count, RECT* rect, UINT format) {
       t.Draw(POINT{left + runX, y}, StringView(line.text).substr(first, last - first), clip, paint);
     });
   }
-  if (singleLine && (format & (DT_VCENTER | DT_BOTTOM))) return top + total - rect->top;
+  if (singleLine && (format & (DT_VCENTER | DT_BOTTOM))) return ClampInt(top + total - rect->top);
   return total;
 }
 

@@ -20,6 +20,9 @@ namespace {
 constexpr double kDpi = 96.0;
 constexpr double kDefaultCharHeight = 11.0;
 constexpr double kReferenceSize = 1000.0;  // pixels, for measuring a family's cell-to-em ratio
+// Sizes beyond any bitmap are drawn at this size, which keeps every metric well inside 32 bits
+// and within what the rasteriser accepts.
+constexpr double kMaxFontPixels = kMaxBitmapSide;
 constexpr size_t kFontCacheLimit = 256;
 
 // Owners for the C libraries' objects.
@@ -294,6 +297,7 @@ std::shared_ptr<const TextFont> TextFont::ForLogFont(const LOGFONTW& logFont) {
   if (impl->symbol) {
     impl->family = u"Webdings";
     impl->em = lf.lfHeight < 0 ? -double(lf.lfHeight) : lf.lfHeight > 0 ? lf.lfHeight : kDefaultCharHeight;
+    impl->em = std::min(impl->em, kMaxFontPixels);
     tm.tmHeight = std::max(1, Round(impl->em));
     tm.tmAscent = Round(impl->em * 0.8);
     tm.tmDescent = tm.tmHeight - tm.tmAscent;
@@ -321,6 +325,7 @@ std::shared_ptr<const TextFont> TextFont::ForLogFont(const LOGFONTW& logFont) {
     } else {
       impl->em = lf.lfHeight < 0 ? -double(lf.lfHeight) : kDefaultCharHeight;
     }
+    impl->em = std::min(impl->em, kMaxFontPixels);
     auto [font, m] = metricsAt(impl->em);
     tm.tmAscent = Round(double(pango_font_metrics_get_ascent(m.get())) / PANGO_SCALE);
     tm.tmDescent = Round(double(pango_font_metrics_get_descent(m.get())) / PANGO_SCALE);
@@ -328,7 +333,7 @@ std::shared_ptr<const TextFont> TextFont::ForLogFont(const LOGFONTW& logFont) {
     tm.tmInternalLeading = std::max(0, tm.tmHeight - Round(impl->em));
     tm.tmExternalLeading = std::max(0, Round(double(pango_font_metrics_get_height(m.get())) / PANGO_SCALE) - tm.tmHeight);
     const double average = double(pango_font_metrics_get_approximate_char_width(m.get())) / PANGO_SCALE;
-    if (lf.lfWidth > 0 && average > 0) impl->xScale = lf.lfWidth / average;
+    if (lf.lfWidth > 0 && average > 0) impl->xScale = std::min<double>(lf.lfWidth, kMaxFontPixels) / average;
     tm.tmAveCharWidth = std::max(1, Round(average * impl->xScale));
     cairo_font_extents_t extents{};
     if (cairo_scaled_font_t* scaled = pango_cairo_font_get_scaled_font(PANGO_CAIRO_FONT(font.get())))

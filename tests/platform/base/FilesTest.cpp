@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <climits>
+#include <csignal>
 #include <cstdlib>
 
 #include "platform/base/Errors.h"
@@ -28,6 +31,12 @@ TEST_F(FilesTest, AtomicWriteReplacesAndKeepsNoTemporary) {
   WriteFileAtomic(file, Bytes{'n', 'e', 'w', '!'});
   EXPECT_EQ(ReadWholeFile(file), (Bytes{'n', 'e', 'w', '!'}));
   EXPECT_EQ(ListDirectory(dir).size(), 1u);
+  // A name as long as the system allows leaves no room for a suffix on the temporary's name.
+  const String longest = PathJoin(dir, String(NAME_MAX, u'n'));
+  WriteFileAtomic(longest, Bytes{'l'});
+  WriteFileAtomic(longest, Bytes{'L'});
+  EXPECT_EQ(ReadWholeFile(longest), (Bytes{'L'}));
+  EXPECT_EQ(ListDirectory(dir).size(), 2u);
 }
 
 TEST_F(FilesTest, FailedWriteLeavesOldFileByteIdentical) {
@@ -46,6 +55,43 @@ TEST_F(FilesTest, FailedWriteLeavesOldFileByteIdentical) {
   ::chmod(StringToUtf8(dir).c_str(), 0555);
   EXPECT_THROW(WriteFileAtomic(file, Bytes{'n', 'e', 'w'}), EFCreateError);
   ::chmod(StringToUtf8(dir).c_str(), 0755);
+  EXPECT_EQ(ReadWholeFile(file), old);
+  EXPECT_EQ(ListDirectory(dir).size(), 1u);
+}
+
+// Caps the size of files this process may write, for as long as it lives.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &FSaved);
+    rlimit capped = FSaved;
+    capped.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &capped);
+    FHandler = std::signal(SIGXFSZ, SIG_IGN);  // report EFBIG instead of ending the process
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &FSaved);
+    std::signal(SIGXFSZ, FHandler);
+  }
+
+ private:
+  rlimit FSaved{};
+  void (*FHandler)(int) = nullptr;
+};
+
+// A write that fails part-way (also for root, unlike a read-only directory): the reason is
+// the system's, the old contents stay and the temporary file goes.
+TEST_F(FilesTest, WriteFailingPartWayKeepsTheOldFileAndNoTemporary) {
+  String file = PathJoin(dir, u"doc.rtf");
+  const Bytes old{'k', 'e', 'e', 'p', 0, 255};
+  WriteFileAtomic(file, old);
+  try {
+    FileSizeLimit limit(4);
+    WriteFileAtomic(file, Bytes(100, 'n'));
+    ADD_FAILURE() << "no exception";
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(e.Message(), u"Cannot create file \"" + file + u"\". File too large");
+  }
   EXPECT_EQ(ReadWholeFile(file), old);
   EXPECT_EQ(ListDirectory(dir).size(), 1u);
 }

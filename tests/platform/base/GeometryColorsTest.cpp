@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "platform/base/Clock.h"
 #include "platform/base/Colors.h"
 #include "platform/base/Geometry.h"
@@ -27,6 +29,26 @@ TEST(Rects, Helpers) {
   RECT s{0, 0, 10, 10}, cut{0, 0, 4, 10};
   EXPECT_TRUE(SubtractRect(&r, &s, &cut));
   EXPECT_EQ(r, (RECT{4, 0, 10, 10}));
+
+  // Sides pushed past the ends of the range stop there.
+  const int32_t lo = INT32_MIN, hi = INT32_MAX;
+  struct Move {
+    bool inflate;
+    RECT from;
+    int32_t dx, dy;
+    RECT to;
+  };
+  const Move moves[] = {
+      {false, {hi - 4, 0, hi - 2, 3}, 3, lo, {hi - 1, lo, hi, lo + 3}},
+      {false, {lo, lo, hi, hi}, lo, hi, {lo, -1, -1, hi}},
+      {true, {lo + 1, -1, hi - 1, 1}, 5, lo, {lo, hi, hi, lo + 1}},
+      {true, {0, 0, 10, 10}, 2, 3, {-2, -3, 12, 13}},
+  };
+  for (const Move& m : moves) {
+    RECT q = m.from;
+    EXPECT_TRUE(m.inflate ? InflateRect(&q, m.dx, m.dy) : OffsetRect(&q, m.dx, m.dy));
+    EXPECT_EQ(q, m.to) << m.inflate << " " << m.dx << " " << m.dy;
+  }
 }
 
 TEST(Colors, SystemColoursResolve) {

@@ -610,6 +610,26 @@ TEST(Drawing, ExtremeCoordinatesStaySafe) {
   HRGN rgn = CreateRectRgn(0, 0, 10, 10);
   EXPECT_EQ(OffsetRgn(rgn, hi, 0), NULLREGION);  // squeezed flat at the limit
   DeleteObject(rgn);
+  // Brush origins at the ends of the range wrap like any other (lo is a multiple of 8, hi is
+  // one less).
+  HBRUSH hatch = CreateHatchBrush(HS_CROSS, RGB(0, 0, 0));
+  MemoryDC tile(2, 2);
+  tile.Fill(kWhite);
+  tile.At(0, 0) = kBlack;
+  HBRUSH pattern = CreatePatternBrush(tile.bitmap);
+  const RECT box{0, 0, 4, 4};
+  for (HBRUSH brush : {hatch, pattern}) {
+    auto fill = [&](int origin) {
+      SetBrushOrgEx(m.dc, origin, origin, nullptr);
+      m.Fill(kClear);
+      FillRect(m.dc, &box, brush);
+      return m.Picture(kBlack);
+    };
+    EXPECT_EQ(fill(lo), fill(0));
+    EXPECT_EQ(fill(hi), fill(-1));
+  }
+  DeleteObject(hatch);
+  DeleteObject(pattern);
 }
 
 }  // namespace

@@ -182,6 +182,8 @@ TEST(DecodeBmp, MalformedFilesRaiseEInvalidGraphic) {
       {"index past the palette", {2, 1, 8, 0, 40, pal, {}, 2, {0, 5, 0, 0}}},
       {"RLE index past the palette", {2, 1, 8, 1, 40, pal, {}, 2, {2, 7, 0, 1}}},
       {"palette larger than depth", {2, 1, 1, 0, 40, {kRed, kGreen, kBlue}, {}, 3, {0, 0, 0, 0}}},
+      // The pixels start right after the header: a palette read there would be pixel bytes.
+      {"no room for the palette", {1, 1, 8, 0, 40, {}, {}, 0, Bytes(1028, 0)}},
       {"wider than allowed", {16385, 1, 8, 0, 40, pal, {}, 0, {}}},
       {"taller than allowed", {1, -20000, 8, 0, 40, pal, {}, 0, {}}},
       {"huge and no pixels", {16384, 16384, 32, 0, 40, {}, {}, 0, {}}},
@@ -224,6 +226,7 @@ struct PngSpec {
   Bytes trnsPalette = {};
   png_color_16 trnsColor = {};
   bool hasTrnsColor = false;
+  double gamma = 0;  // written as a gAMA chunk when not zero
 };
 
 void AppendBytes(png_structp png, png_bytep data, png_size_t n) {
@@ -243,6 +246,7 @@ Bytes MakePng(const PngSpec& s) {
   if (!s.trnsPalette.empty())
     png_set_tRNS(png, info, s.trnsPalette.data(), int(s.trnsPalette.size()), nullptr);
   if (s.hasTrnsColor) png_set_tRNS(png, info, nullptr, 0, const_cast<png_color_16p>(&s.trnsColor));
+  if (s.gamma != 0) png_set_gAMA(png, info, s.gamma);
   png_write_info(png, info);
   const size_t rowBytes = s.rows.size() / s.height;
   std::vector<png_bytep> rows;
@@ -273,6 +277,11 @@ TEST(DecodePng, EveryColourTypeExpandsToStraightBgra) {
        {{0x56, 0x34, 0x12, 0x78}}},
       {"16-bit grey", {1, 1, PNG_COLOR_TYPE_GRAY, 16, false, {0xAB, 0xCD}}, {{0xAB, 0xAB, 0xAB, 255}}},
       {"RGB", {1, 1, PNG_COLOR_TYPE_RGB, 8, false, {1, 2, 3}}, {{3, 2, 1, 255}}},
+      // A gamma chunk changes nothing: the stored values are the pixels.
+      {"RGB with gAMA", {1, 1, PNG_COLOR_TYPE_RGB, 8, false, {1, 128, 250}, {}, {}, {}, false, 0.25},
+       {{250, 128, 1, 255}}},
+      {"16-bit linear RGB", {1, 1, PNG_COLOR_TYPE_RGB, 16, false, {0x40, 0x00, 0x80, 0x00, 0x20, 0x00}, {}, {}, {}, false, 1.0},
+       {{0x20, 0x80, 0x40, 255}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

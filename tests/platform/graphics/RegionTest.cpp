@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "platform/graphics/Gdi.h"
 
 namespace win {
@@ -21,6 +23,19 @@ TEST(Region, CombineProducesCanonicalBands) {
       {RGN_COPY, {{0, 0, 10, 10}}},
   };
   for (const Case& c : cases) EXPECT_EQ(a.Combined(b, c.mode).Rects(), c.expected) << c.mode;
+
+  // The whole coordinate range is a rectangle like any other.
+  const int32_t lo = INT32_MIN, hi = INT32_MAX;
+  const Region all(RECT{lo, lo, hi, hi});
+  const Region strip(RECT{0, 0, hi, 5});
+  const Case wide[] = {
+      {RGN_AND, {{0, 0, hi, 5}}},
+      {RGN_OR, {{lo, lo, hi, hi}}},
+      {RGN_XOR, {{lo, lo, hi, 0}, {lo, 0, 0, 5}, {lo, 5, hi, hi}}},
+      {RGN_DIFF, {{lo, lo, hi, 0}, {lo, 0, 0, 5}, {lo, 5, hi, hi}}},
+  };
+  for (const Case& c : wide) EXPECT_EQ(all.Combined(strip, c.mode).Rects(), c.expected) << c.mode;
+  EXPECT_EQ(all.Combined(all, RGN_AND), all);
 
   // Touching pieces merge, horizontally and vertically, whatever the order they came in.
   const RECT pieces[] = {{5, 0, 10, 5}, {0, 5, 10, 10}, {0, 0, 5, 5}, {0, 10, 10, 10}};
@@ -87,6 +102,11 @@ TEST(Region, FromBitmapSkipsKeyPixels) {
   EXPECT_EQ(GetRegionRects(h), (Rects{{1, 0, 3, 2}, {0, 3, 4, 4}}));
   DeleteObject(h);
   EXPECT_TRUE(Region::FromBitmap(Bitmap(0, 0), 0).Empty());
+  // Offsets at the coordinate limits saturate like OffsetRgn rather than overflow.
+  EXPECT_TRUE(Region::FromBitmap(bitmap, RGB(255, 0, 255), POINT{INT32_MAX, INT32_MIN}).Empty());
+  const int32_t edge = (1 << 30) - 2;
+  EXPECT_EQ(Region::FromBitmap(bitmap, RGB(255, 0, 255), POINT{edge, 0}).Rects(),
+            (Rects{{edge, 0, edge + 1, 2}, {edge, 2, edge + 2, 3}}));
 }
 
 TEST(Region, Shapes) {

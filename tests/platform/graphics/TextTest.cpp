@@ -154,6 +154,25 @@ TEST(Fonts, HeightRules) {
   EXPECT_LT(eleven.Extent(u"Hello").cx, TextCanvas(10, 10, MakeLogFont(u"Tahoma", -22)).Extent(u"Hello").cx);
 }
 
+TEST(Fonts, OversizedRequestsAreDrawnAtTheLargestSize) {
+  const TEXTMETRICW largest = TextCanvas(10, 10, MakeLogFont(u"DejaVu Sans", -16384)).Metrics();
+  EXPECT_GT(largest.tmHeight, 16384);
+  for (LONG h : {LONG(INT32_MIN), LONG(-100000), LONG(INT32_MAX)}) {
+    TextCanvas c(10, 10, MakeLogFont(u"DejaVu Sans", h));
+    EXPECT_EQ(c.Metrics().tmHeight, largest.tmHeight) << h;
+    EXPECT_EQ(c.Metrics().tmAveCharWidth, largest.tmAveCharWidth) << h;
+  }
+  LOGFONTW wide = MakeLogFont(u"DejaVu Sans", -12);
+  wide.lfWidth = INT32_MAX;
+  TextCanvas c(10, 10, wide);
+  EXPECT_EQ(c.Metrics().tmAveCharWidth, 16384);
+  LOGFONTW reported;
+  GetObjectW(GetCurrentObject(c.Dc(), OBJ_FONT), sizeof reported, &reported);
+  EXPECT_EQ(reported.lfWidth, INT32_MAX);
+  // Tab stops of eight such characters still fit in 32 bits.
+  EXPECT_EQ(c.Calc(u"\tx", DT_EXPANDTABS).right, 8 * 16384 + c.Extent(u"x").cx);
+}
+
 TEST(Fonts, StyleAttributesReachMetricsAndPixels) {
   TextCanvas plain(10, 10, MakeLogFont(u"Tahoma", -13));
   TextCanvas bold(10, 10, MakeLogFont(u"Tahoma", -13, FW_BOLD, true, true, true));
@@ -364,6 +383,40 @@ TEST(ExtTextOut, OpaqueAndClippedRectangles) {
   TextOutW(c.Dc(), 0, 0, u"lll", 3);
   EXPECT_GT(spaced.right - spaced.left, 60);
   EXPECT_LT(c.Ink().right - c.Ink().left, 30);
+}
+
+// Rectangles and positions at the ends of the coordinate range neither overflow nor lose
+// what lies inside the bitmap.
+TEST(TextOut, ExtremeCoordinatesStaySafe) {
+  TextCanvas c(40, 40);
+  const COLORREF bk = RGB(0, 200, 100);
+  SetBkColor(c.Dc(), bk);
+  RECT huge{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  EXPECT_TRUE(ExtTextOutW(c.Dc(), 0, 0, ETO_OPAQUE, &huge, nullptr, 0, nullptr));
+  EXPECT_EQ(c.Area(bk), (RECT{0, 0, 40, 40}));
+
+  // Centred in the whole plane, the cell straddles the origin.
+  c.Clear();
+  SetBkMode(c.Dc(), OPAQUE);
+  const SIZE e = c.Extent(u"x");
+  EXPECT_EQ(DrawTextW(c.Dc(), u"x", -1, &huge, DT_SINGLELINE | DT_CENTER | DT_VCENTER), INT32_MAX);
+  const RECT cell = c.Area(bk);
+  EXPECT_EQ(cell.left, 0);
+  EXPECT_EQ(cell.top, 0);
+  EXPECT_NEAR(cell.right, e.cx / 2, 1);
+  EXPECT_NEAR(cell.bottom, e.cy / 2, 1);
+
+  c.Clear();
+  SetTextAlign(c.Dc(), TA_RIGHT | TA_UPDATECP);
+  MoveToEx(c.Dc(), INT32_MIN, INT32_MIN, nullptr);
+  const int dx[] = {INT32_MAX, INT32_MAX};
+  EXPECT_TRUE(ExtTextOutW(c.Dc(), 0, 0, 0, nullptr, u"ab", 2, dx));
+  EXPECT_TRUE(Empty(c.Ink()));
+  SetTextAlign(c.Dc(), TA_LEFT | TA_TOP);
+
+  RECT calc{INT32_MAX - 5, INT32_MAX - 5, INT32_MAX, INT32_MAX};
+  EXPECT_EQ(DrawTextW(c.Dc(), u"x", -1, &calc, DT_CALCRECT), e.cy);
+  EXPECT_EQ(calc, (RECT{INT32_MAX - 5, INT32_MAX - 5, INT32_MAX, INT32_MAX}));
 }
 
 TEST(TextOut, EscapementTurnsTheLine) {
