@@ -17,29 +17,12 @@
 
 #include "platform/base/Colors.h"
 #include "platform/base/Geometry.h"
+#include "platform/base/WinTypes.h"
 #include "platform/graphics/Bitmap.h"
 
 namespace win {
 
-// Scalar names used throughout the drawing API.
-using BOOL = int;
-using BYTE = uint8_t;
-using WORD = uint16_t;
-using DWORD = uint32_t;
-using UINT = uint32_t;
-using LONG = int32_t;
-using ULONG = uint32_t;
-using USHORT = uint16_t;
 using COLOR16 = uint16_t;
-
-// Macros, guarded, because GLib (and so Pango) defines them the same way and headers of both
-// meet in the text engine.
-#ifndef TRUE
-#define TRUE 1
-#endif
-#ifndef FALSE
-#define FALSE 0
-#endif
 
 // Distinct handle types. Every GDI handle converts implicitly to HGDIOBJ; the way back is a
 // cast, as with SelectObject's result. HICON is not a GDI object (DestroyIcon frees it), so it

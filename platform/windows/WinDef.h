@@ -4,28 +4,16 @@
 
 #include <cstdint>
 
+#include "platform/base/WinTypes.h"
+
 namespace win {
 
-using BOOL = int;
-using UINT = uint32_t;
-using DWORD = uint32_t;
-using WORD = uint16_t;
-using BYTE = uint8_t;
-using LONG = int32_t;
 using ATOM = uint16_t;
 using WPARAM = uintptr_t;
 using LPARAM = intptr_t;
 using LRESULT = intptr_t;
 using LONG_PTR = intptr_t;
 using UINT_PTR = uintptr_t;
-
-// Macros, guarded, as in the drawing layer: GLib defines them the same way.
-#ifndef TRUE
-#define TRUE 1
-#endif
-#ifndef FALSE
-#define FALSE 0
-#endif
 
 struct HWND__;
 using HWND = HWND__*;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -7,25 +6,9 @@
 
 #include "platform/base/Files.h"
 #include "platform/richedit/RichFiles.h"
+#include "tests/tools/ToolRun.h"
 
 namespace {
-
-struct ToolRun {
-  int status;
-  std::string out;
-};
-
-ToolRun Exec(const std::string& command) {
-  ToolRun r{-1, ""};
-  FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  const int status = ::pclose(p);
-  r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
 
 TEST(RtfConv, ConvertsBothWaysAndReportsUnreadableFiles) {
   char tmpl[] = "/tmp/quillet-rtfconv-XXXXXX";
