@@ -703,6 +703,25 @@ TEST(BlurMask8, KernelWeightsSumToExactlyOne) {
   EXPECT_LE(BlurKernel8(60).size(), 201u);
 }
 
+TEST(BlurMask8, KernelShapeFollowsTheGaussian) {
+  // Derived independently in double precision: the taps left once the dropped tails reach
+  // 1/510, and the outer four weights of each side.
+  struct Case {
+    int radius;
+    size_t taps;
+    std::vector<uint32_t> outer;
+  } cases[] = {
+      {1, 7, {291, 3539, 15862, 26152}}, {2, 13, {145, 575, 1771, 4248}},
+      {3, 19, {97, 249, 574, 1181}},     {5, 31, {58, 104, 178, 294}},
+      {13, 81, {18, 22, 28, 35}},        {30, 181, {10, 11, 12, 13}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<uint32_t> w = BlurKernel8(c.radius);
+    ASSERT_EQ(w.size(), c.taps) << c.radius;
+    EXPECT_EQ(std::vector<uint32_t>(w.begin(), w.begin() + 4), c.outer) << c.radius;
+  }
+}
+
 TEST(BlurMask8, UniformAreasStayUniform) {
   for (int value : {0, 1, 128, 200, 254, 255})
     for (int radius : {1, 2, 3, 5, 8, 13}) {
