@@ -396,11 +396,21 @@ TEST_F(InputTest, ClassCursorsAndSizingCursorsReachTheBackend) {
   if (!GetClassInfoExW(nullptr, wc.lpszClassName, &existing)) {
     ASSERT_TRUE(RegisterClassExW(&wc));
   }
-  HWND edit = Child(top, Bounds(150, 100, 80, 30), WS_VISIBLE, 9, 0, u"QBeamClass");
+  // The frame's class has the arrow: its default, asked first, leaves the child's cursor alone.
+  wc.lpszClassName = u"QArrowClass";
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(IDC_ARROW));
+  if (!GetClassInfoExW(nullptr, wc.lpszClassName, &existing)) {
+    ASSERT_TRUE(RegisterClassExW(&wc));
+  }
+  HWND frame = TopLevel(Bounds(100, 450, 300, 200), kFramed, 0, nullptr, u"QArrowClass");
+  HWND edit = Child(frame, Bounds(50, 40, 80, 30), WS_VISIBLE, 9, 0, u"QBeamClass");
   backend->MoveTo(ClientPoint(edit, 5, 5));
   Pump();
   EXPECT_EQ(backend->CurrentCursorShape(), CursorShape::IBeam);
-  EXPECT_EQ(GetCursor(), wc.hCursor);
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, MAKEINTRESOURCEW(IDC_IBEAM)));
+  backend->MoveTo(ClientPoint(frame, 5, 5));
+  Pump();
+  EXPECT_EQ(backend->CurrentCursorShape(), CursorShape::Arrow);
   RECT r;
   GetWindowRect(top, &r);
   backend->MoveTo(POINT{r.right - 1, r.bottom - 1});
