@@ -124,6 +124,9 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       int hit = int(int16_t(LOWORD(LPARAM(lParam))));
       if (w->parent && SendMessageW(w->parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
       if (!(w = Wm().Find(hwnd))) return FALSE;
+      // Asked on behalf of a descendant: only its own default picks the cursor, so a parent's
+      // class cursor never overrides the child's.
+      if (reinterpret_cast<HWND>(wParam) != hwnd) return FALSE;
       if (hit == HTCLIENT) {
         if (!w->cls->cursor) return FALSE;
         SetCursor(w->cls->cursor);

@@ -57,6 +57,27 @@ TEST_F(InputTest, EachMouseEventHitTestsOnceThenSetsCursorThenDelivers) {
   EXPECT_EQ(CountOf(top, WM_PARENTNOTIFY), 1u) << "not for the release";
 }
 
+TEST_F(InputTest, ScreenPointsLeftOfAndAboveTheOriginArriveAsSignedHalves) {
+  // A window dragged partly off the screen: its caption is hit at negative screen coordinates.
+  HWND off = TopLevel(Bounds(-50, -40, 200, 150), kFramed);
+  Pump();
+  Log().clear();
+  const POINT p{-10, -30};
+  backend->MoveTo(p);
+  Pump();
+  EXPECT_EQ(CountOf(off, WM_NCHITTEST), 1u);
+  const Entry* hit = LastOf(off, WM_NCHITTEST);
+  ASSERT_NE(hit, nullptr);
+  EXPECT_EQ(GET_X_LPARAM(hit->lParam), p.x);
+  EXPECT_EQ(GET_Y_LPARAM(hit->lParam), p.y);
+  EXPECT_EQ(LastOf(off, WM_SETCURSOR)->lParam, MAKELPARAM(HTCAPTION, WM_MOUSEMOVE));
+  const Entry* move = LastOf(off, WM_NCMOUSEMOVE);
+  ASSERT_NE(move, nullptr);
+  EXPECT_EQ(move->wParam, WPARAM(HTCAPTION));
+  EXPECT_EQ(GET_X_LPARAM(move->lParam), p.x);
+  EXPECT_EQ(GET_Y_LPARAM(move->lParam), p.y);
+}
+
 TEST_F(InputTest, NonClientMessagesCarryTheHitCodeUnchanged) {
   for (int code : {int(HTCAPTION), 19, 101, 103, 1000, 1007}) {
     Log().clear();
@@ -375,11 +396,21 @@ TEST_F(InputTest, ClassCursorsAndSizingCursorsReachTheBackend) {
   if (!GetClassInfoExW(nullptr, wc.lpszClassName, &existing)) {
     ASSERT_TRUE(RegisterClassExW(&wc));
   }
-  HWND edit = Child(top, Bounds(150, 100, 80, 30), WS_VISIBLE, 9, 0, u"QBeamClass");
+  // The frame's class has the arrow: its default, asked first, leaves the child's cursor alone.
+  wc.lpszClassName = u"QArrowClass";
+  wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(IDC_ARROW));
+  if (!GetClassInfoExW(nullptr, wc.lpszClassName, &existing)) {
+    ASSERT_TRUE(RegisterClassExW(&wc));
+  }
+  HWND frame = TopLevel(Bounds(100, 450, 300, 200), kFramed, 0, nullptr, u"QArrowClass");
+  HWND edit = Child(frame, Bounds(50, 40, 80, 30), WS_VISIBLE, 9, 0, u"QBeamClass");
   backend->MoveTo(ClientPoint(edit, 5, 5));
   Pump();
   EXPECT_EQ(backend->CurrentCursorShape(), CursorShape::IBeam);
-  EXPECT_EQ(GetCursor(), wc.hCursor);
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, MAKEINTRESOURCEW(IDC_IBEAM)));
+  backend->MoveTo(ClientPoint(frame, 5, 5));
+  Pump();
+  EXPECT_EQ(backend->CurrentCursorShape(), CursorShape::Arrow);
   RECT r;
   GetWindowRect(top, &r);
   backend->MoveTo(POINT{r.right - 1, r.bottom - 1});
