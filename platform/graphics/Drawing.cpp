@@ -368,6 +368,28 @@ struct RopPixels {
 
 // ---- BitBlt, StretchBlt, PatBlt ------------------------------------------------------------
 
+namespace {
+
+// Runs a source raster operation through a mapping. A source that is the target itself is
+// copied first, so overlapping areas read the pixels as they were before the call.
+void BlitMapped(DeviceContext* d, const RECT& dev, const Mapping& m, const Bitmap& source,
+                const Bitmap& target, bool copy, unsigned table, uint32_t pattern) {
+  auto run = [&](const Bitmap& from, int left, int top) {
+    if (copy)
+      MappedBlit(d, dev, m, from, left, top, [](uint32_t sp, uint32_t) { return sp; });
+    else
+      MappedBlit(d, dev, m, from, left, top, RopPixels{table, pattern});
+  };
+  if (&source == &target) {
+    const SourceCopy c = CopyArea(source, m);
+    run(c.FCopy, c.FLeft, c.FTop);
+  } else {
+    run(source, 0, 0);
+  }
+}
+
+}  // namespace
+
 BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int sy, DWORD rop) {
   DeviceContext* d = LookupDC(dst);
   if (!d) return FALSE;
@@ -433,18 +455,7 @@ BOOL BitBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, int s
   if (!BuildMapping(d, dev, int64_t(dev.left) + o.x + shiftX, int64_t(dev.top) + o.y + shiftY,
                     dev.Width(), dev.Height(), false, false, m))
     return TRUE;
-  auto run = [&](const Bitmap& from, int left, int top) {
-    if (copy)
-      MappedBlit(d, dev, m, from, left, top, [](uint32_t sp, uint32_t) { return sp; });
-    else
-      MappedBlit(d, dev, m, from, left, top, RopPixels{table, pattern});
-  };
-  if (sb == t) {
-    const SourceCopy c = CopyArea(*sb, m);
-    run(c.FCopy, c.FLeft, c.FTop);
-  } else {
-    run(*sb, 0, 0);
-  }
+  BlitMapped(d, dev, m, *sb, *t, copy, table, pattern);
   return TRUE;
 }
 
@@ -483,18 +494,7 @@ BOOL StretchBlt(HDC dst, int x, int y, int width, int height, HDC src, int sx, i
   Mapping m;
   if (!BuildMapping(d, dev, st.x, st.y, lsw, lsh, mirrorX, mirrorY, m)) return TRUE;
   const bool copy = table == 0xCC;
-  auto run = [&](const Bitmap& from, int left, int top) {
-    if (copy)
-      MappedBlit(d, dev, m, from, left, top, [](uint32_t sp, uint32_t) { return sp; });
-    else
-      MappedBlit(d, dev, m, from, left, top, RopPixels{table, pattern});
-  };
-  if (sb == t) {
-    const SourceCopy c = CopyArea(*sb, m);
-    run(c.FCopy, c.FLeft, c.FTop);
-  } else {
-    run(*sb, 0, 0);
-  }
+  BlitMapped(d, dev, m, *sb, *t, copy, table, pattern);
   return TRUE;
 }
 
