@@ -8,6 +8,7 @@
 #include "platform/graphics/ImageCodecs.h"
 #include "skin/data/acSkinContent.h"
 #include "skin/data/acSkinPack.h"
+#include "tests/skin/data/SkinFixtures.h"
 
 namespace {
 
@@ -29,31 +30,9 @@ win::Bitmap Picture(int w, int h, uint32_t seed, bool alpha) {
   return bmp;
 }
 
+// The picture as a 24-bit BMP file, as skins store their bitmaps.
 Bytes Bmp24(const win::Bitmap& src) {
-  const int w = src.Width(), h = src.Height(), stride = (w * 3 + 3) & ~3;
-  Bytes b(54 + size_t(stride) * h, 0);
-  auto put32 = [&b](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (8 * i));
-  };
-  b[0] = 'B';
-  b[1] = 'M';
-  put32(2, uint32_t(b.size()));
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, uint32_t(w));
-  put32(22, uint32_t(h));
-  b[26] = 1;
-  b[28] = 24;
-  for (int y = 0; y < h; ++y) {
-    uint8_t* row = b.data() + 54 + size_t(h - 1 - y) * stride;
-    for (int x = 0; x < w; ++x) {
-      const win::Bgra& p = src.Pixel32(x, y);
-      row[x * 3] = p.b;
-      row[x * 3 + 1] = p.g;
-      row[x * 3 + 2] = p.r;
-    }
-  }
-  return b;
+  return skintest::MakeBmp(src.Width(), src.Height(), [&src](int x, int y) { return src.Pixel32(x, y); });
 }
 
 std::string Options() {
